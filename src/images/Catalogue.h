@@ -1,0 +1,107 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "images/CatalogueDisplay.h"
+#include "images/ImageSlot.h"
+#include "images/Versions.h"
+#include "platform/Resources.h"
+
+namespace p25 {
+
+// The six named images the updater carries, each with an image slot and a signature slot.
+enum class SlotName : int { Flash, ControlA, ControlB, Dsp, Control, Dsp501 };
+inline constexpr size_t kSlotCount = 6;
+
+// The two hardware variants of the radio and the images each one takes.
+enum class ImageFamily : int { Family503, Family501 };
+
+// Versions of the carried images, for display only.
+inline constexpr char kVersionFlash[] = "2.0.0";
+inline constexpr char kVersion503[] = "8.3.0";
+inline constexpr char kVersion501[] = "5.13.0";
+
+// What the catalogue carries for one slot.
+struct SlotInfo {
+  SlotName slot;
+  const char* name;
+  uint16_t imageResourceId;
+  uint16_t signatureResourceId;
+  int versionLabelId;
+  int pathFieldId;
+};
+
+// The carried images by slot, in SlotName order.
+extern const std::array<SlotInfo, kSlotCount> kSlotTable;
+
+// Versions shown for the carried images; tests choose others.
+struct CarriedVersions {
+  std::string flash = kVersionFlash;
+  std::string family503 = kVersion503;
+  std::string family501 = kVersion501;
+};
+
+// The family a radio takes and the slot its installation begins with (none when the family has no
+// image present).
+struct FamilySelection {
+  ImageFamily family = ImageFamily::Family503;
+  std::optional<SlotName> first;
+};
+
+// The fixed set of slots through which the rest of the updater reaches the carried images and their
+// signatures, with the version area of the main window that shows them.
+class ImageCatalogue {
+public:
+  explicit ImageCatalogue(CatalogueDisplay& display, const ResourceSource& resources = EmbeddedResources(),
+                          CarriedVersions versions = {});
+  ImageCatalogue(const ImageCatalogue&) = delete;
+  ImageCatalogue& operator=(const ImageCatalogue&) = delete;
+
+  // Window initialisation, in its order: load every image and signature, lay out the version area,
+  // and (after the rest of the set-up) report what is missing.
+  void LoadAll();
+  void ApplyVersionArea();
+  std::vector<std::string> AvailabilityMessages() const;
+  void ReportAvailability();
+
+  // Writes the bound version and path texts into their controls.
+  void ExchangeTexts();
+  // The bound text of a version label or path field; empty for any other id.
+  const std::string& BoundText(int controlId) const;
+
+  // Chooses the family by bit 0 of the radio's HW features and the first present image of it. When
+  // an image of the family is present, the other family's rows are hidden.
+  FamilySelection SelectImageFamily(uint32_t hwFeatures);
+  // The family's images in installation order.
+  static std::span<const SlotName> FamilyOrder(ImageFamily family);
+
+  ImageSlot& Image(SlotName slot) { return *images_[Index(slot)]; }
+  const ImageSlot& Image(SlotName slot) const { return *images_[Index(slot)]; }
+  SignatureSlot& Signature(SlotName slot) { return *signatures_[Index(slot)]; }
+  const SignatureSlot& Signature(SlotName slot) const { return *signatures_[Index(slot)]; }
+  const CarriedVersions& Versions() const { return versions_; }
+
+private:
+  static size_t Index(SlotName slot) { return static_cast<size_t>(slot); }
+  bool HasImage(SlotName slot) const { return Image(slot).Module() != nullptr; }
+  bool HasSignature(SlotName slot) const { return Signature(slot).Signature() != nullptr; }
+  void ApplyFamilyRows(const std::string& version, int controlCaption, int dspCaption, int dspVersion);
+
+  CatalogueDisplay& display_;
+  CarriedVersions versions_;
+  // The window's bound strings: one version text per version label (the two "503+" CONTROL blocks
+  // share one), one path text per path field.
+  struct BoundString {
+    int controlId;
+    std::string text;
+  };
+  std::array<BoundString, 11> bound_;
+  std::array<std::unique_ptr<ImageSlot>, kSlotCount> images_;
+  std::array<std::unique_ptr<SignatureSlot>, kSlotCount> signatures_;
+};
+
+}  // namespace p25

@@ -1,0 +1,83 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "images/CatalogueDisplay.h"
+#include "images/LoadModule.h"
+#include "images/ModuleSignature.h"
+#include "platform/Resources.h"
+
+namespace p25 {
+
+// One named image of the catalogue: its LoadModule (null when the image is not available), its disk
+// path, and the version label and path field that show it. The version and path texts are the
+// window's bound strings, written into the controls when the window exchanges its data.
+class ImageSlot {
+public:
+  ImageSlot(std::string name, int versionLabelId, int pathFieldId, std::string& versionText,
+            std::string& pathText, CatalogueDisplay& display, const ResourceSource& resources);
+  ImageSlot(const ImageSlot&) = delete;
+  ImageSlot& operator=(const ImageSlot&) = delete;
+
+  // Start-up: takes the embedded image with this id unless the slot already holds one; a failure only
+  // leaves the slot empty (the catalogue reports what is missing).
+  void SlotLoad(const std::string& version, uint16_t resourceId);
+  // Update start: a file-backed image is read afresh from the slot's path. On failure the old one stays.
+  bool SlotReload(std::string& errorText);
+  void ShowVersion();
+  void HideDisplay();
+
+  // Replaces (and deletes) the slot's image.
+  void Adopt(std::unique_ptr<LoadModule> module) { module_ = std::move(module); }
+
+  LoadModule* Module() const { return module_.get(); }
+  const std::string& Path() const { return path_; }
+  const std::string& Name() const { return name_; }
+  const std::string& UpperName() const { return upperName_; }
+  int VersionLabelId() const { return versionLabelId_; }
+  int PathFieldId() const { return pathFieldId_; }
+
+private:
+  int versionLabelId_;
+  int pathFieldId_;
+  std::string& versionText_;
+  std::string& pathText_;
+  std::unique_ptr<LoadModule> module_;
+  std::string path_;
+  std::string name_;
+  std::string upperName_;
+  CatalogueDisplay& display_;
+  const ResourceSource& resources_;
+};
+
+// The signature of one named image: its ModuleSignature (null when not available) and disk path.
+class SignatureSlot {
+public:
+  SignatureSlot(std::string name, const ResourceSource& resources);
+  SignatureSlot(const SignatureSlot&) = delete;
+  SignatureSlot& operator=(const SignatureSlot&) = delete;
+
+  void SlotLoad(uint16_t resourceId);
+  bool SlotReload(std::string& errorText);
+
+  // Replaces (and deletes) the slot's signature.
+  void Adopt(std::unique_ptr<ModuleSignature> signature) { signature_ = std::move(signature); }
+
+  ModuleSignature* Signature() const { return signature_.get(); }
+  const std::string& Path() const { return path_; }
+  const std::string& Name() const { return name_; }
+  const std::string& UpperName() const { return upperName_; }
+
+private:
+  std::unique_ptr<ModuleSignature> signature_;
+  std::string path_;
+  std::string name_;
+  std::string upperName_;
+  const ResourceSource& resources_;
+};
+
+// The slot's file on disk: current directory, separator, name, extension.
+std::string SlotPath(const std::string& name, const char* extension);
+
+}  // namespace p25
