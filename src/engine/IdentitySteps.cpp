@@ -1,0 +1,124 @@
+// The radio's identity: serial number and ESN, the recovery file, the same-radio check and the
+// restore of the serial number after the update.
+#include "engine/EngineCatalogue.h"
+#include "engine/RecoveryFile.h"
+#include "engine/UpdateEngine.h"
+#include "platform/FileSystem.h"
+#include "session/RadioLink.h"
+
+namespace p25 {
+
+namespace {
+constexpr char kNoSerialQuestion[] =
+    "Update has not been able to read a serial number from the target radio,"
+    " would you like to continue to download this update anyway?  "
+    "Make sure the target is set to 9600 BAUD. If the target is in Boot Mode, then select \"Yes\"";
+constexpr char kNotRestoredNotice[] =
+    "The radio's previous settings could not be restored. Please verify the radio's serial number "
+    "reported at the end of the update.";
+constexpr char kCheckSerialText[] =
+    "Update completed, but the radio's settings were not restored: check the radio's serial number. "
+    "The update may have to be restarted";
+constexpr char kRestoringText[] = "Restoring the radio's settings failed";
+}  // namespace
+
+std::string UpdateEngine::RecoveryPath() const {
+  if (recoveryDirectory_.empty()) return radioEsn;
+  return recoveryDirectory_ + "/" + radioEsn;
+}
+
+UpdateState UpdateEngine::OnIdentify() {
+  if (values_.selectedPortIndex < 0 || values_.selectedPortIndex >= ports_.Size()) {
+    values_.ErrorDetail = "Invalid communications port name";
+    return UpdateState::Failed;
+  }
+  if (values_.selectedBaudIndex < 0 || values_.selectedBaudIndex >= kBaudRateCount) {
+    values_.ErrorDetail = "Invalid baud rate selected";
+    return UpdateState::Failed;
+  }
+  if (!link_.Connect(DeviceName())) return UpdateState::Failed;
+  uint32_t serial = static_cast<uint32_t>(radioSerialNumber);
+  if (!link_.ReadSerialNumber(serial)) {
+    values_.ErrorDetail = "Radio not responding";
+    radioEsn.clear();
+    return OnSaveRecovery();
+  }
+  radioSerialNumber = static_cast<int32_t>(serial);
+  std::string esn;
+  if (link_.ReadEsn(esn))
+    radioEsn = esn;
+  else
+    values_.ErrorDetail = "Radio not responding";
+  return OnSaveRecovery();
+}
+
+UpdateState UpdateEngine::OnSaveRecovery() {
+  if (!radioEsn.empty() && !AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber))) {
+    values_.ErrorDetail = "Can not write to drive";
+    return UpdateState::Failed;
+  }
+  return OnCheckSerial();
+}
+
+UpdateState UpdateEngine::OnCheckSerial() {
+  if (radioSerialNumber != 0) {
+    bootRetryCount = 0;
+    return UpdateState::BootMode;
+  }
+  ++serialPromptCount;
+  if (serialPromptCount > 1) return UpdateState::BootMode;
+  host_.StopTimer(kUpdateTimer);
+  const bool yes = host_.AskYesNo(kNoSerialQuestion);
+  host_.StartTimer(kUpdateTimer, kUpdateTimerPeriodMs);
+  if (yes) return UpdateState::Identify;
+  values_.ErrorDetail = "Update process stopped by user";
+  return UpdateState::Failed;
+}
+
+bool UpdateEngine::SameRadioCheck() {
+  uint32_t scratch = 0;
+  for (int read = 0; read < 3; ++read) {
+    link_.ReadSerialNumber(scratch);
+    if (static_cast<int32_t>(scratch) == radioSerialNumber) return true;
+  }
+  // A different radio: the saved number is not this radio's.
+  if (!radioEsn.empty()) RemoveFile(RecoveryPath());
+  return false;
+}
+
+UpdateState UpdateEngine::OnRestoreSerial() {
+  bool restored = true;
+  bool ok = false;
+  std::string contents;
+  if (!radioEsn.empty() && ReadWholeFile(RecoveryPath(), contents)) {
+    if (auto saved = FirstRecoveryRecord(contents)) radioSerialNumber = *saved;
+    ok = link_.SetSerialNumber(static_cast<uint32_t>(radioSerialNumber));
+    if (ok) {
+      uint32_t reported = static_cast<uint32_t>(radioSerialNumber);
+      ok = link_.ReadSerialNumber(reported);
+      if (ok) radioSerialNumber = static_cast<int32_t>(reported);
+    } else {
+      values_.ErrorDetail = "Target Radio Not Responding";
+    }
+  } else {
+    host_.StopTimer(kUpdateTimer);
+    host_.ShowMessage(kNotRestoredNotice);
+    host_.StartTimer(kUpdateTimer, kUpdateTimerPeriodMs);
+    restored = false;
+    uint32_t reported = static_cast<uint32_t>(radioSerialNumber);
+    ok = link_.ReadSerialNumber(reported);
+    if (ok) radioSerialNumber = static_cast<int32_t>(reported);
+  }
+  if (!ok) {
+    values_.ErrorDetail = "Target Radio Not Responding";
+    return UpdateState::Failed;
+  }
+  if (!radioEsn.empty()) RemoveFile(RecoveryPath());
+  values_.ActivityText = restored ? "Update Completed Succesfully" : kCheckSerialText;
+  if (radioSerialNumber != 0) return OnComplete();
+  values_.ActivityText = kRestoringText;
+  values_.ErrorDetail = "No Serial Number in Target Radio";
+  return UpdateState::Failed;
+}
+
+}  // namespace p25

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "images/CatalogueDisplay.h"
+
+namespace p25 {
+
+// The values the window shows; the engine assigns them and the host writes them into its controls.
+struct WindowValues {
+  std::string ActivityText;
+  std::string ErrorText;
+  std::string ErrorDetail;
+  std::string TimeRemainingText;
+  std::string BytesRemainingText;
+  int32_t selectedPortIndex = -1;
+  int32_t selectedBaudIndex = -1;
+  bool updateRunning = false;
+};
+
+enum class ExchangeDirection { ToControls, FromControls };
+
+// Everything the engine asks of its window. The window, the terminal front end and the test double
+// implement it, so every front end takes the same path through the engine.
+class UpdateHost : public CatalogueDisplay {
+public:
+  ~UpdateHost() override = default;
+
+  virtual void EnableControl(int id, bool enable) = 0;
+  virtual void SetProgress(int id, int percent) = 0;
+  // ToControls writes the values (and the catalogue's version texts) into the controls;
+  // FromControls reads the two list selections back.
+  virtual void ExchangeData(ExchangeDirection direction, WindowValues& values) = 0;
+  virtual void StartTimer(int id, uint32_t periodMs) = 0;
+  virtual void StopTimer(int id) = 0;
+  virtual bool AskYesNo(const std::string& text) = 0;
+  virtual void Beep() = 0;
+  virtual bool OpenPleaseWait() = 0;
+  virtual void ClosePleaseWait() = 0;
+  virtual bool IsPleaseWaitOpen() const = 0;
+};
+
+}  // namespace p25

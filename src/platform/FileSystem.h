@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+
+namespace p25 {
+
+// The few file operations of the recovery file, behind one seam.
+// Appends the bytes and forces them to the disk before returning; false if the file cannot be
+// opened for appending or the bytes did not all reach the disk.
+bool AppendDurably(const std::string& path, const std::string& bytes);
+// Reads the whole file; false if it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& contents);
+// Removes the file; false if there was none or it could not be removed.
+bool RemoveFile(const std::string& path);
+
+}  // namespace p25
