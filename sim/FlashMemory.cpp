@@ -1,0 +1,38 @@
+#include "FlashMemory.h"
+
+#include <algorithm>
+
+namespace p25 {
+
+FlashMemory::FlashMemory() : data_(kSize), cells_(kSize, Cell::Factory) {
+  for (uint32_t a = 0; a < kSize; ++a) data_[a] = FactoryByte(a);
+}
+
+void FlashMemory::Erase(uint32_t address, uint32_t length) {
+  if (!Contains(address, length)) return;
+  std::fill_n(data_.begin() + address, length, uint8_t{0xFF});
+  std::fill_n(cells_.begin() + address, length, Cell::Erased);
+}
+
+bool FlashMemory::CanProgram(uint32_t address, uint32_t length) const {
+  return Contains(address, length) && All(address, length, Cell::Erased);
+}
+
+void FlashMemory::Program(uint32_t address, const uint8_t* data, uint32_t length) {
+  if (!Contains(address, length)) return;
+  std::copy_n(data, length, data_.begin() + address);
+  std::fill_n(cells_.begin() + address, length, Cell::Programmed);
+}
+
+std::vector<uint8_t> FlashMemory::Read(uint32_t address, uint32_t length) const {
+  if (!Contains(address, length)) return {};
+  return {data_.begin() + address, data_.begin() + address + length};
+}
+
+bool FlashMemory::All(uint32_t address, uint32_t length, Cell cell) const {
+  if (!Contains(address, length)) return false;
+  return std::all_of(cells_.begin() + address, cells_.begin() + address + length,
+                     [cell](Cell c) { return c == cell; });
+}
+
+}  // namespace p25

@@ -1,0 +1,89 @@
+#include "MessageText.h"
+
+#include <cstdio>
+
+#include "protocol/Messages.h"
+
+namespace p25 {
+
+namespace {
+
+const char* TypeName(int type) {
+  switch (type) {
+    case 1: return "Command";
+    case 2: return "Confirm";
+    case 3: return "Reject";
+    case 4: return "Notice";
+    case 5: return "Query";
+    case 6: return "QueryResponse";
+    case 7: return "QueryReject";
+    default: return "type?";
+  }
+}
+
+const char* CommandName(uint8_t id, int type, const uint8_t* info, int count) {
+  switch (id) {
+    case kIdReadIdentity:
+      if (count >= 1 && info[0] == kSelectorEsn) return "ReadEsn";
+      if (type == 5 && count >= 1 && info[0] == kSelectorHwFeatures) return "ReadHwFeatures";
+      return "ReadIdentity";
+    case kIdEnterBootMode: return "EnterBootMode";
+    case kIdDownloadBootCode: return "DownloadBootCode";
+    case kIdExecuteBootCode: return "ExecuteBootCode";
+    case kIdEraseFlash: return "EraseFlash";
+    case kIdWriteFlash: return "WriteFlash";
+    case kIdReboot: return "Reboot";
+    case kIdChangeBaudRate: return "ChangeBaudRate";
+    case kIdSerialNumber: return type == 1 || type == 2 || type == 3 ? "SetSerialNumber" : "ReadSerialNumber";
+    case kIdConfirmedReboot: return "ConfirmedReboot";
+    case kIdSendSignature: return "SendSignature";
+    default: return "Unknown";
+  }
+}
+
+uint32_t ValueAt(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+}
+
+}  // namespace
+
+std::string DescribeMessage(const uint8_t* message, int length) {
+  if (length < 2) return "short message";
+  const uint8_t id = message[0];
+  const int version = message[1] >> 4;
+  const int type = message[1] & 0x0F;
+  const int count = length >= 3 ? message[2] : 0;
+  const uint8_t* info = message + 3;
+  const int have = length - 3;
+  char text[96];
+  std::snprintf(text, sizeof text, "%s %s", CommandName(id, type, info, have), TypeName(type));
+  std::string out = text;
+  if (version != 1) out += " version " + std::to_string(version);
+  if (length >= 3 && count != have) out += " (length byte " + std::to_string(count) + ")";
+  if ((id == kIdWriteFlash || id == kIdDownloadBootCode) && have >= 5) {
+    std::snprintf(text, sizeof text, " 0x%X %d bytes", ValueAt(info), info[4]);
+    out += text;
+  } else if (id == kIdEraseFlash && have >= 8) {
+    std::snprintf(text, sizeof text, " 0x%X %u bytes", ValueAt(info), ValueAt(info + 4));
+    out += text;
+  } else if (id == kIdReadIdentity && type == 6 && have >= 13) {
+    out += " ESN " + FormatEsn(ValueAt(info + 5), ValueAt(info + 9));
+  } else if (have >= 4 && id != kIdSendSignature) {
+    out += " " + std::to_string(ValueAt(info));
+  }
+  return out;
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size() * 3);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i > 0) out += ' ';
+    out += kHex[bytes[i] >> 4];
+    out += kHex[bytes[i] & 0x0F];
+  }
+  return out;
+}
+
+}  // namespace p25

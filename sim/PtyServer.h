@@ -1,0 +1,57 @@
+#pragma once
+#include <csignal>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "LineModel.h"
+#include "SimulatedRadio.h"
+#include "platform/Clock.h"
+
+namespace p25 {
+
+// Serves a SimulatedRadio on a pseudo-terminal. The updater opens the slave side like a serial port;
+// the rate it configures there (read back with tcgetattr) is the rate the radio hears it at.
+class PtyServer {
+public:
+  PtyServer(SimulatedRadio& radio, Clock& clock, bool realtime) : radio_(radio), clock_(clock), realtime_(realtime) {}
+  ~PtyServer();
+  PtyServer(const PtyServer&) = delete;
+  PtyServer& operator=(const PtyServer&) = delete;
+
+  // Creates the pseudo-terminal and makes linkPath a symbolic link to its slave.
+  bool Open(const std::string& linkPath, std::string& error);
+  const std::string& SlavePath() const { return slavePath_; }
+
+  // Serves until stop is set. Signals are blocked outside the wait; waitMask is the mask to wait with.
+  bool Serve(const sigset_t& waitMask, volatile std::sig_atomic_t& stop, volatile std::sig_atomic_t& powerCycle,
+             std::string& error);
+
+private:
+  struct Arrival {
+    uint64_t at;
+    uint8_t byte;
+    uint32_t rate;
+  };
+
+  uint32_t ClientRate() const;
+  void Exchange(uint64_t now);
+  bool ReadInput(std::string& error);
+  bool FlushOutput(std::string& error);
+
+  SimulatedRadio& radio_;
+  Clock& clock_;
+  bool realtime_;
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slavePath_;
+  std::string linkPath_;
+  std::deque<Arrival> input_;
+  uint64_t inputFree_ = 0;
+  std::vector<uint8_t> output_;
+  std::vector<uint8_t> scratch_;
+  RateGarbler garbler_;
+};
+
+}  // namespace p25
