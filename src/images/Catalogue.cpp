@@ -59,8 +59,9 @@ void ImageCatalogue::LoadAll() {
     SlotName slot;
     const std::string& version;
   } loads[] = {
-      {SlotName::Flash, versions_.flash}, {SlotName::ControlB, v503},         {SlotName::ControlA, controlAVersion},
-      {SlotName::Dsp, v503},              {SlotName::Control, controlVersion}, {SlotName::Dsp501, v501},
+      {SlotName::Flash, versions_.flash},    {SlotName::ControlB, v503},
+      {SlotName::ControlA, controlAVersion}, {SlotName::Dsp, v503},
+      {SlotName::Control, controlVersion},   {SlotName::Dsp501, v501},
   };
   for (const auto& load : loads) {
     Image(load.slot).SlotLoad(load.version, Info(load.slot).imageResourceId);
@@ -90,8 +91,8 @@ void ImageCatalogue::ApplyVersionArea() {
   display_.ShowControl(kIdGroup503, true);
   display_.ShowControl(kIdGroup501, true);
   // The FLASH code's version is never shown; the old captions give way to the family boxes.
-  for (int id : {kIdCaptionControl1, kIdCaptionControl2, kIdCaptionDspUnnamed, kIdCaptionFlash, kIdVersionFlash,
-                 kIdPathFlash})
+  for (int id : {kIdCaptionControl1, kIdCaptionControl2, kIdCaptionDspUnnamed, kIdCaptionFlash,
+                 kIdVersionFlash, kIdPathFlash})
     display_.ShowControl(id, false);
   display_.ShowControl(kIdCaption503Control, true);
   display_.ShowControl(kIdCaption501Control, true);

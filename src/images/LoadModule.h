@@ -59,7 +59,8 @@ private:
 // An image embedded in the program, used where it lies.
 class ResourceLoadModule final : public LoadModule {
 public:
-  explicit ResourceLoadModule(const ResourceSource& resources = EmbeddedResources()) : resources_(resources) {}
+  explicit ResourceLoadModule(const ResourceSource& resources = EmbeddedResources())
+      : resources_(resources) {}
 
   bool LoadFromResource(uint16_t id) override;
   bool IsFileBacked() const override { return false; }

@@ -77,9 +77,9 @@ private:
 };
 
 // Each returns the loaded object, or null after writing the reason into errorText.
-std::unique_ptr<ModuleSignature> CreateResourceSignature(uint16_t id, const std::string& name,
-                                                         std::string& errorText,
-                                                         const ResourceSource& resources = EmbeddedResources());
+std::unique_ptr<ModuleSignature> CreateResourceSignature(
+    uint16_t id, const std::string& name, std::string& errorText,
+    const ResourceSource& resources = EmbeddedResources());
 std::unique_ptr<ModuleSignature> CreateFileSignature(const std::string& path, std::string& errorText);
 
 }  // namespace p25

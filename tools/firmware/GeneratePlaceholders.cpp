@@ -20,8 +20,8 @@ struct PlaceholderImage {
 };
 
 constexpr PlaceholderImage kImages[] = {
-    {"flash", 0x200000, 9370},      {"controlA", 0x10000, 2048}, {"controlB", 0x100000, 268288},
-    {"dsp", 0xC0000, 100544},       {"control", 0x10000, 229376}, {"dsp501", 0xC0000, 80692},
+    {"flash", 0x200000, 9370}, {"controlA", 0x10000, 2048},  {"controlB", 0x100000, 268288},
+    {"dsp", 0xC0000, 100544},  {"control", 0x10000, 229376}, {"dsp501", 0xC0000, 80692},
 };
 
 // xorshift32: the same words on every build and every machine.
@@ -71,7 +71,7 @@ bool WriteImage(const std::filesystem::path& folder, const PlaceholderImage& ima
   const std::string name = image.name;
   return WriteFile(folder / (name + ".dat"), text) &&
          WriteFile(folder / (name + ".sgn"),
-                        std::string(reinterpret_cast<const char*>(signature.data()), signature.size()));
+                   std::string(reinterpret_cast<const char*>(signature.data()), signature.size()));
 }
 
 }  // namespace

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ImageTestSupport.h"
+#include "images/Catalogue.h"
+#include "platform/CurrentDirectory.h"
+
+namespace p25 {
+namespace {
+
+using test::DatText;
+using test::RecordingDisplay;
+using test::ResourcesWithout;
+using test::TempFile;
+
+// One small image (a single word at the slot's address) and one signature for every slot.
+const test::MemoryResources& CompleteSet() {
+  static const test::MemoryResources set = [] {
+    test::MemoryResources resources;
+    for (const SlotInfo& info : kSlotTable) {
+      resources.Add("DATFILE", info.imageResourceId, DatText({"8000", "0000", "0001", "0000", "1234"}));
+      resources.Add("SGNFILE", info.signatureResourceId, std::string(20, 's'));
+    }
+    return resources;
+  }();
+  return set;
+}
+
+// A catalogue initialised as the window does it, over the complete set less the chosen resources.
+struct StartedCatalogue {
+  StartedCatalogue(std::set<uint16_t> missingImages, std::set<uint16_t> missingSignatures,
+                   CarriedVersions versions = {})
+      : resources(CompleteSet(), std::move(missingImages), std::move(missingSignatures)),
+        catalogue(display, resources, std::move(versions)) {
+    catalogue.LoadAll();
+    catalogue.ApplyVersionArea();
+    catalogue.ReportAvailability();
+    catalogue.ExchangeTexts();
+  }
+  RecordingDisplay display;
+  ResourcesWithout resources;
+  ImageCatalogue catalogue;
+};
+
+TEST(Catalogue, FillsEverySlotFromItsResourcesWithoutAnyNotice) {
+  StartedCatalogue started({}, {});
+  for (const SlotInfo& info : kSlotTable) {
+    const LoadModule* module = started.catalogue.Image(info.slot).Module();
+    ASSERT_NE(module, nullptr) << info.name;
+    EXPECT_FALSE(module->IsFileBacked());
+    EXPECT_NE(started.catalogue.Signature(info.slot).Signature(), nullptr) << info.name;
+  }
+  EXPECT_TRUE(started.display.messages.empty());
+}
+
+TEST(Catalogue, ShowsOneLinePerFamilyWithTheCarriedVersions) {
+  StartedCatalogue started({}, {});
+  const RecordingDisplay& display = started.display;
+  EXPECT_EQ(display.texts.at(kIdCaption503Control), "S/W Version");
+  EXPECT_EQ(display.texts.at(kIdCaption501Control), "S/W Version");
+  EXPECT_EQ(display.texts.at(kIdVersion503Control), "8.3");
+  EXPECT_EQ(display.texts.at(kIdVersion501Control), "5.13");
+  for (int id : {kIdGroup503, kIdGroup501, kIdCaption503Control, kIdCaption501Control, kIdVersion503Control,
+                 kIdVersion501Control})
+    EXPECT_TRUE(display.Visible(id)) << id;
+  for (int id : {kIdCaption503Dsp, kIdVersion503Dsp, kIdCaption501Dsp, kIdVersion501Dsp, kIdCaptionFlash,
+                 kIdVersionFlash, kIdCaptionControl1, kIdCaptionControl2, kIdCaptionDspUnnamed,
+                 kIdCaptionControl, kIdCaptionDsp, kIdPathFlash, kIdPathControlA, kIdPathControlB, kIdPathDsp,
+                 kIdPathControl, kIdPathDsp501})
+    EXPECT_TRUE(display.Hidden(id)) << id;
+}
+
+TEST(Catalogue, ShowsTheDspRowOfAFamilyWhoseVersionHasAPatch) {
+  CarriedVersions versions;
+  versions.family503 = "8.3.1";
+  StartedCatalogue started({}, {}, versions);
+  const RecordingDisplay& display = started.display;
+  EXPECT_EQ(display.texts.at(kIdCaption503Control), "Control S/W Version");
+  EXPECT_EQ(display.texts.at(kIdVersion503Control), "8.3.1");
+  EXPECT_EQ(display.texts.at(kIdVersion503Dsp), "8.3.1");
+  EXPECT_TRUE(display.Visible(kIdCaption503Dsp));
+  EXPECT_TRUE(display.Visible(kIdVersion503Dsp));
+  // The other family keeps its single line.
+  EXPECT_EQ(display.texts.at(kIdCaption501Control), "S/W Version");
+  EXPECT_TRUE(display.Hidden(kIdVersion501Dsp));
+}
+
+TEST(Catalogue, ReportsWhatIsMissingInItsOrder) {
+  struct Case {
+    const char* what;
+    std::set<uint16_t> missingImages;
+    std::set<uint16_t> missingSignatures;
+    std::vector<std::string> messages;
+  };
+  const Case cases[] = {
+      {"flash signature", {}, {101}, {"FLASH Signature unavailable", "Flash Signature unavailable"}},
+      {"flash signature hides the program checks",
+       {152, 131, 164, 133, 176},
+       {101},
+       {"FLASH Signature unavailable", "Flash Signature unavailable"}},
+      {"flash image", {145}, {}, {"FLASH program unavailable"}},
+      {"only controlA image", {131}, {}, {}},
+      {"every CONTROL image", {152, 131, 164}, {}, {"CONTROL program unavailable"}},
+      {"every CONTROL and DSP image", {152, 131, 164, 133, 176}, {}, {"CONTROL program unavailable"}},
+      {"every DSP image", {133, 176}, {}, {"DSP program unavailable"}},
+      {"controlB image and signature", {152}, {102}, {}},
+      {"controlA signature without its image", {131}, {103}, {}},
+      {"every family signature",
+       {},
+       {103, 102, 104, 185, 186},
+       {"CONTROLA Signature unavailable", "CONTROLB Signature unavailbale", "DSP Signature unavailable",
+        "501 Control Signature unavailable", "501 DSP Signature unavailable"}},
+      {"everything",
+       {145, 131, 152, 133, 164, 176},
+       {101, 103, 102, 104, 185, 186},
+       {"FLASH program unavailable", "FLASH Signature unavailable", "Flash Signature unavailable"}},
+  };
+  for (const Case& c : cases) {
+    StartedCatalogue started(c.missingImages, c.missingSignatures);
+    EXPECT_EQ(started.catalogue.AvailabilityMessages(), c.messages) << c.what;
+    EXPECT_EQ(started.display.messages, c.messages) << c.what;
+  }
+}
+
+TEST(Catalogue, HidesTheRowsOfMissingControlImages) {
+  StartedCatalogue withoutA({131}, {});
+  EXPECT_TRUE(withoutA.display.Hidden(kIdVersion503Control));
+  EXPECT_TRUE(withoutA.display.Hidden(kIdPathControlA));
+
+  StartedCatalogue without501({164}, {});
+  EXPECT_TRUE(without501.display.Hidden(kIdVersion501Control));
+  EXPECT_TRUE(without501.display.Visible(kIdVersion503Control));
+}
+
+TEST(Catalogue, ChoosesTheFamilyByBitZeroAndStartsWithItsFirstPresentImage) {
+  struct Case {
+    uint32_t features;
+    std::set<uint16_t> missingImages;
+    ImageFamily family;
+    std::optional<SlotName> first;
+  };
+  const Case cases[] = {
+      {1, {}, ImageFamily::Family503, SlotName::ControlA},
+      {3, {}, ImageFamily::Family503, SlotName::ControlA},
+      {0xFFFFFFFF, {}, ImageFamily::Family503, SlotName::ControlA},
+      {0, {}, ImageFamily::Family501, SlotName::Control},
+      {2, {}, ImageFamily::Family501, SlotName::Control},
+      {1, {131}, ImageFamily::Family503, SlotName::ControlB},
+      {1, {131, 152}, ImageFamily::Family503, SlotName::Dsp},
+      {0, {164}, ImageFamily::Family501, SlotName::Dsp501},
+      {1, {131, 152, 133}, ImageFamily::Family503, std::nullopt},
+      {0, {164, 176}, ImageFamily::Family501, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    StartedCatalogue started(c.missingImages, {});
+    const FamilySelection selection = started.catalogue.SelectImageFamily(c.features);
+    EXPECT_EQ(selection.family, c.family) << c.features;
+    EXPECT_EQ(selection.first, c.first) << c.features;
+  }
+}
+
+TEST(Catalogue, HidesTheOtherFamilyOnlyWhenThereIsSomethingToInstall) {
+  StartedCatalogue started({}, {});
+  started.catalogue.SelectImageFamily(1);
+  for (int id : {kIdVersion501Control, kIdPathControl, kIdVersion501Dsp, kIdPathDsp501})
+    EXPECT_TRUE(started.display.Hidden(id)) << id;
+  EXPECT_TRUE(started.display.Visible(kIdVersion503Control));
+
+  StartedCatalogue nothing501({164, 176}, {});
+  nothing501.display.visible.clear();
+  nothing501.catalogue.SelectImageFamily(0);
+  EXPECT_TRUE(nothing501.display.visible.empty());
+}
+
+TEST(Catalogue, KeepsDiskPathsInTheCurrentDirectory) {
+  StartedCatalogue started({}, {});
+  const std::string folder = CurrentDirectory() + PathSeparator();
+  EXPECT_EQ(started.catalogue.Image(SlotName::ControlA).Path(), folder + "controlA.dat");
+  EXPECT_EQ(started.catalogue.Signature(SlotName::Dsp501).Path(), folder + "dsp501.sgn");
+  EXPECT_EQ(started.catalogue.Image(SlotName::ControlB).UpperName(), "CONTROLB");
+}
+
+TEST(Catalogue, ReloadLeavesResourceImagesAlone) {
+  StartedCatalogue started({145}, {101});
+  for (const SlotInfo& info : kSlotTable) {
+    const LoadModule* before = started.catalogue.Image(info.slot).Module();
+    std::string error;
+    EXPECT_TRUE(started.catalogue.Image(info.slot).SlotReload(error));
+    EXPECT_TRUE(started.catalogue.Signature(info.slot).SlotReload(error));
+    EXPECT_EQ(started.catalogue.Image(info.slot).Module(), before);
+    EXPECT_TRUE(error.empty());
+  }
+}
+
+TEST(ImageSlot, ReloadsAFileBackedImageFromItsPathAndShowsThePath) {
+  // The slot's path lies in the current directory, so work in a folder of our own.
+  TempFile original("original.dat", DatText({"8000", "0000", "0001", "0000", "1111"}));
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(original.Folder());
+  RecordingDisplay display;
+  std::string versionText;
+  std::string pathText;
+  test::MemoryResources none;
+  ImageSlot slot("controlA", 1007, 1026, versionText, pathText, display, none);
+  slot.SlotLoad("8.3", 131);
+  EXPECT_EQ(slot.Module(), nullptr);
+  EXPECT_EQ(versionText, "8.3");
+  EXPECT_TRUE(display.Hidden(1026));
+
+  // A file-backed image that came from somewhere: the reload reads the slot's own path.
+  std::string error;
+  slot.Adopt(CreateFileModule(original.Path(), error));
+  ASSERT_NE(slot.Module(), nullptr);
+  EXPECT_FALSE(slot.SlotReload(error));
+  EXPECT_EQ(error, "Failed to load " + slot.Path());
+  EXPECT_EQ(slot.Module()->StartAddress(), 0x10000u);
+
+  { std::ofstream(slot.Path(), std::ios::binary) << DatText({"0000", "0008", "0001", "0000", "2222"}); }
+  error.clear();
+  EXPECT_TRUE(slot.SlotReload(error));
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(slot.Module()->StartAddress(), 0x100000u);
+  EXPECT_EQ(pathText, slot.Path());
+  EXPECT_TRUE(display.Visible(1026));
+}
+
+TEST(Versions, TrimAndRecogniseZeroPatchVersions) {
+  struct Case {
+    const char* first;
+    const char* second;
+    bool zeroPatch;
+    const char* trimmed;
+  };
+  const Case cases[] = {
+      {"8.3.0", "8.3.0", true, "8.3"},    {"5.13.0", "5.13.0", true, "5.13"},
+      {"8.3.1", "8.3.1", false, "8.3"},   {"8.3.0", "8.3.1", false, "8.3"},
+      {"8.3", "8.3", false, "8.3"},       {"7", "7", false, "7"},
+      {"1.2", "1.2", false, "1.2"},       {"", "", false, ""},
+      {"8.3.0x", "8.3.0x", false, "8.3"}, {"a.b.0", "a.b.0", false, "a.b"},
+      {"1..0", "1..0", false, "1."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsZeroPatchVersion(c.first, c.second), c.zeroPatch) << c.first << " " << c.second;
+    EXPECT_EQ(TrimVersion(c.first), c.trimmed) << c.first;
+  }
+}
+
+}  // namespace
+}  // namespace p25
