@@ -129,7 +129,9 @@ TEST_F(PseudoTerminal, WriteThatCannotDrainFailsAsAPartialWrite) {
 
   // At 38400 baud a 522-byte frame is allowed 1000 + 522 ms.
   const Bytes frame(522, 0x11);
+  const uint64_t start = clock.ElapsedMs();
   EXPECT_FALSE(port.Write(frame.data(), frame.size()));
+  EXPECT_GE(clock.ElapsedMs() - start, 1000u + 522u);
   EXPECT_EQ(status.ErrorCode(), 2u);
   EXPECT_EQ(status.ErrorText(), "Failed to write full message to serial port");
   EXPECT_EQ(status.SystemErrorCode(), 0u);
