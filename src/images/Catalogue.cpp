@@ -49,24 +49,36 @@ ImageCatalogue::ImageCatalogue(CatalogueDisplay& display, const ResourceSource& 
   }
 }
 
-void ImageCatalogue::LoadAll() {
+std::array<std::pair<SlotName, std::string>, kSlotCount> ImageCatalogue::LoadOrder() const {
   // controlA loads after controlB so that the label they share ends with controlA's text.
   const std::string& v503 = versions_.family503;
   const std::string& v501 = versions_.family501;
-  const std::string controlAVersion = IsZeroPatchVersion(v503, v503) ? TrimVersion(v503) : v503;
-  const std::string controlVersion = IsZeroPatchVersion(v501, v501) ? TrimVersion(v501) : v501;
-  const struct {
-    SlotName slot;
-    const std::string& version;
-  } loads[] = {
-      {SlotName::Flash, versions_.flash},    {SlotName::ControlB, v503},
-      {SlotName::ControlA, controlAVersion}, {SlotName::Dsp, v503},
-      {SlotName::Control, controlVersion},   {SlotName::Dsp501, v501},
-  };
-  for (const auto& load : loads) {
-    Image(load.slot).SlotLoad(load.version, Info(load.slot).imageResourceId);
-    Signature(load.slot).SlotLoad(Info(load.slot).signatureResourceId);
+  return {{
+      {SlotName::Flash, versions_.flash},
+      {SlotName::ControlB, v503},
+      {SlotName::ControlA, IsZeroPatchVersion(v503, v503) ? TrimVersion(v503) : v503},
+      {SlotName::Dsp, v503},
+      {SlotName::Control, IsZeroPatchVersion(v501, v501) ? TrimVersion(v501) : v501},
+      {SlotName::Dsp501, v501},
+  }};
+}
+
+void ImageCatalogue::LoadAll() {
+  for (const auto& [slot, version] : LoadOrder()) {
+    Image(slot).SlotLoad(version, Info(slot).imageResourceId);
+    Signature(slot).SlotLoad(Info(slot).signatureResourceId);
   }
+}
+
+std::vector<std::string> ImageCatalogue::LoadAllFromFolder(const std::string& folder) {
+  std::vector<std::string> problems;
+  for (const auto& [slot, version] : LoadOrder()) {
+    std::string error;
+    if (!Image(slot).SlotLoadFromFolder(version, folder, error)) problems.push_back(error);
+    error.clear();
+    if (!Signature(slot).SlotLoadFromFolder(folder, error)) problems.push_back(error);
+  }
+  return problems;
 }
 
 void ImageCatalogue::ApplyFamilyRows(const std::string& version, int controlCaption, int dspCaption,

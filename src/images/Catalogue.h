@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "images/CatalogueDisplay.h"
@@ -64,6 +65,9 @@ public:
   // Window initialisation, in its order: load every image and signature, lay out the version area,
   // and (after the rest of the set-up) report what is missing.
   void LoadAll();
+  // Instead of LoadAll: the slots take the files <name>.dat and <name>.sgn of a folder, which each update
+  // then reads afresh. Answers the reasons of the files that did not load, in load order.
+  std::vector<std::string> LoadAllFromFolder(const std::string& folder);
   void ApplyVersionArea();
   std::vector<std::string> AvailabilityMessages() const;
   void ReportAvailability();
@@ -89,6 +93,8 @@ private:
   static size_t Index(SlotName slot) { return static_cast<size_t>(slot); }
   bool HasImage(SlotName slot) const { return Image(slot).Module() != nullptr; }
   bool HasSignature(SlotName slot) const { return Signature(slot).Signature() != nullptr; }
+  // The slots in load order with the version each image slot shows.
+  std::array<std::pair<SlotName, std::string>, kSlotCount> LoadOrder() const;
   void ApplyFamilyRows(const std::string& version, int controlCaption, int dspCaption, int dspVersion);
 
   CatalogueDisplay& display_;

@@ -15,8 +15,8 @@ std::string UpperCase(std::string text) {
 
 }  // namespace
 
-std::string SlotPath(const std::string& name, const char* extension) {
-  return CurrentDirectory() + PathSeparator() + name + extension;
+std::string SlotPath(const std::string& folder, const std::string& name, const char* extension) {
+  return folder + PathSeparator() + name + extension;
 }
 
 ImageSlot::ImageSlot(std::string name, int versionLabelId, int pathFieldId, std::string& versionText,
@@ -33,13 +33,27 @@ ImageSlot::ImageSlot(std::string name, int versionLabelId, int pathFieldId, std:
 void ImageSlot::SlotLoad(const std::string& version, uint16_t resourceId) {
   display_.ShowControl(versionLabelId_, true);
   display_.ShowControl(pathFieldId_, false);
-  path_ = SlotPath(name_, ".dat");
+  path_ = SlotPath(CurrentDirectory(), name_, ".dat");
   pathText_.clear();
   if (!module_) {
     std::string dropped;
     module_ = CreateResourceModule(resourceId, upperName_, dropped, resources_);
   }
   versionText_ = version;
+}
+
+bool ImageSlot::SlotLoadFromFolder(const std::string& version, const std::string& folder,
+                                   std::string& errorText) {
+  display_.ShowControl(versionLabelId_, true);
+  display_.ShowControl(pathFieldId_, false);
+  path_ = SlotPath(folder, name_, ".dat");
+  pathText_.clear();
+  versionText_ = version;
+  std::unique_ptr<LoadModule> module = CreateFileModule(path_, errorText);
+  if (!module) return false;
+  module_ = std::move(module);
+  pathText_ = path_;
+  return true;
 }
 
 bool ImageSlot::SlotReload(std::string& errorText) {
@@ -63,11 +77,19 @@ SignatureSlot::SignatureSlot(std::string name, const ResourceSource& resources)
     : name_(std::move(name)), upperName_(UpperCase(name_)), resources_(resources) {}
 
 void SignatureSlot::SlotLoad(uint16_t resourceId) {
-  path_ = SlotPath(name_, ".sgn");
+  path_ = SlotPath(CurrentDirectory(), name_, ".sgn");
   if (!signature_) {
     std::string dropped;
     signature_ = CreateResourceSignature(resourceId, upperName_, dropped, resources_);
   }
+}
+
+bool SignatureSlot::SlotLoadFromFolder(const std::string& folder, std::string& errorText) {
+  path_ = SlotPath(folder, name_, ".sgn");
+  std::unique_ptr<ModuleSignature> signature = CreateFileSignature(path_, errorText);
+  if (!signature) return false;
+  signature_ = std::move(signature);
+  return true;
 }
 
 bool SignatureSlot::SlotReload(std::string& errorText) {

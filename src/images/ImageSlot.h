@@ -23,6 +23,8 @@ public:
   // Start-up: takes the embedded image with this id unless the slot already holds one; a failure only
   // leaves the slot empty (the catalogue reports what is missing).
   void SlotLoad(const std::string& version, uint16_t resourceId);
+  // The same from the folder's file <name>.dat, which then is the slot's path; false with the reason.
+  bool SlotLoadFromFolder(const std::string& version, const std::string& folder, std::string& errorText);
   // Update start: a file-backed image is read afresh from the slot's path. On failure the old one stays.
   bool SlotReload(std::string& errorText);
   void ShowVersion();
@@ -59,6 +61,7 @@ public:
   SignatureSlot& operator=(const SignatureSlot&) = delete;
 
   void SlotLoad(uint16_t resourceId);
+  bool SlotLoadFromFolder(const std::string& folder, std::string& errorText);
   bool SlotReload(std::string& errorText);
 
   // Replaces (and deletes) the slot's signature.
@@ -77,7 +80,7 @@ private:
   const ResourceSource& resources_;
 };
 
-// The slot's file on disk: current directory, separator, name, extension.
-std::string SlotPath(const std::string& name, const char* extension);
+// The slot's file in a folder: folder, separator, name, extension.
+std::string SlotPath(const std::string& folder, const std::string& name, const char* extension);
 
 }  // namespace p25

@@ -45,20 +45,14 @@ struct StartedCatalogue {
   ImageCatalogue catalogue;
 };
 
-TEST(Catalogue, FillsEverySlotFromItsResourcesWithoutAnyNotice) {
-  StartedCatalogue started({}, {});
-  for (const SlotInfo& info : kSlotTable) {
-    const LoadModule* module = started.catalogue.Image(info.slot).Module();
-    ASSERT_NE(module, nullptr) << info.name;
-    EXPECT_FALSE(module->IsFileBacked());
-    EXPECT_NE(started.catalogue.Signature(info.slot).Signature(), nullptr) << info.name;
-  }
-  EXPECT_TRUE(started.display.messages.empty());
-}
-
 TEST(Catalogue, ShowsOneLinePerFamilyWithTheCarriedVersions) {
   StartedCatalogue started({}, {});
+  for (const SlotInfo& info : kSlotTable) {
+    EXPECT_NE(started.catalogue.Image(info.slot).Module(), nullptr) << info.name;
+    EXPECT_NE(started.catalogue.Signature(info.slot).Signature(), nullptr) << info.name;
+  }
   const RecordingDisplay& display = started.display;
+  EXPECT_TRUE(display.messages.empty());
   EXPECT_EQ(display.texts.at(kIdCaption503Control), "S/W Version");
   EXPECT_EQ(display.texts.at(kIdCaption501Control), "S/W Version");
   EXPECT_EQ(display.texts.at(kIdVersion503Control), "8.3");
@@ -180,51 +174,36 @@ TEST(Catalogue, KeepsDiskPathsInTheCurrentDirectory) {
   const std::string folder = CurrentDirectory() + PathSeparator();
   EXPECT_EQ(started.catalogue.Image(SlotName::ControlA).Path(), folder + "controlA.dat");
   EXPECT_EQ(started.catalogue.Signature(SlotName::Dsp501).Path(), folder + "dsp501.sgn");
-  EXPECT_EQ(started.catalogue.Image(SlotName::ControlB).UpperName(), "CONTROLB");
 }
 
-TEST(Catalogue, ReloadLeavesResourceImagesAlone) {
-  StartedCatalogue started({145}, {101});
-  for (const SlotInfo& info : kSlotTable) {
-    const LoadModule* before = started.catalogue.Image(info.slot).Module();
-    std::string error;
-    EXPECT_TRUE(started.catalogue.Image(info.slot).SlotReload(error));
-    EXPECT_TRUE(started.catalogue.Signature(info.slot).SlotReload(error));
-    EXPECT_EQ(started.catalogue.Image(info.slot).Module(), before);
-    EXPECT_TRUE(error.empty());
-  }
-}
-
-TEST(ImageSlot, ReloadsAFileBackedImageFromItsPathAndShowsThePath) {
-  // The slot's path lies in the current directory, so work in a folder of our own.
-  TempFile original("original.dat", DatText({"8000", "0000", "0001", "0000", "1111"}));
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(original.Folder());
+TEST(Catalogue, LoadsAFolderAndReadsItsFilesAfreshOnEachReload) {
+  TempFile flash("flash.dat", DatText({"0000", "0010", "0001", "0000", "1111"}));
+  const std::string folder = flash.Folder();
+  std::ofstream(folder + "/flash.sgn", std::ios::binary) << std::string(20, 's');
   RecordingDisplay display;
-  std::string versionText;
-  std::string pathText;
-  test::MemoryResources none;
-  ImageSlot slot("controlA", 1007, 1026, versionText, pathText, display, none);
-  slot.SlotLoad("8.3", 131);
-  EXPECT_EQ(slot.Module(), nullptr);
-  EXPECT_EQ(versionText, "8.3");
-  EXPECT_TRUE(display.Hidden(1026));
+  const test::MemoryResources noResources;
+  ImageCatalogue catalogue(display, noResources);
+  const std::vector<std::string> problems = catalogue.LoadAllFromFolder(folder);
+  ASSERT_EQ(problems.size(), 10u);
+  EXPECT_EQ(problems.front(), "Failed to load " + folder + PathSeparator() + "controlB.dat");
+  EXPECT_EQ(catalogue.BoundText(kIdVersion503Control), "8.3");
 
-  // A file-backed image that came from somewhere: the reload reads the slot's own path.
-  std::string error;
-  slot.Adopt(CreateFileModule(original.Path(), error));
+  ImageSlot& slot = catalogue.Image(SlotName::Flash);
   ASSERT_NE(slot.Module(), nullptr);
+  EXPECT_TRUE(slot.Module()->IsFileBacked());
+  EXPECT_EQ(slot.Path(), folder + PathSeparator() + "flash.dat");
+  std::string error;
+  std::ofstream(slot.Path(), std::ios::binary) << DatText({"8000", "0000", "0001", "0000", "2222"});
+  EXPECT_TRUE(slot.SlotReload(error));
+  EXPECT_EQ(slot.Module()->StartAddress(), 0x10000u);
+  EXPECT_EQ(catalogue.BoundText(kIdPathFlash), slot.Path());
+  EXPECT_TRUE(display.Visible(kIdPathFlash));
+  // A reload that fails keeps the image it had.
+  std::filesystem::remove(slot.Path());
   EXPECT_FALSE(slot.SlotReload(error));
   EXPECT_EQ(error, "Failed to load " + slot.Path());
   EXPECT_EQ(slot.Module()->StartAddress(), 0x10000u);
-
-  { std::ofstream(slot.Path(), std::ios::binary) << DatText({"0000", "0008", "0001", "0000", "2222"}); }
-  error.clear();
-  EXPECT_TRUE(slot.SlotReload(error));
-  std::filesystem::current_path(previous);
-  EXPECT_EQ(slot.Module()->StartAddress(), 0x100000u);
-  EXPECT_EQ(pathText, slot.Path());
-  EXPECT_TRUE(display.Visible(1026));
+  EXPECT_TRUE(catalogue.Signature(SlotName::Flash).SlotReload(error));
 }
 
 TEST(Versions, TrimAndRecogniseZeroPatchVersions) {

@@ -86,14 +86,11 @@ public:
               ("p25-images-" + std::to_string(std::random_device{}()) + "-" + name);
     std::filesystem::create_directories(folder_);
     path_ = (folder_ / name).string();
-    Write(content);
+    std::ofstream(path_, std::ios::binary) << content;
   }
   ~TempFile() {
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
-  }
-  void Write(const std::string& content) const {
-    std::ofstream(path_, std::ios::binary | std::ios::trunc) << content;
   }
   const std::string& Path() const { return path_; }
   std::string Folder() const { return folder_.string(); }
