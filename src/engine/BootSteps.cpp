@@ -19,7 +19,14 @@ UpdateState UpdateEngine::OnBootMode() {
   }
   // Sent in every case: the radio says by its answer whether it wants the FLASH code signed.
   flashSignatureEnabled = link_.ConfirmedReboot();
-  return ok ? UpdateState::DownloadFlash : UpdateState::Failed;
+  if (!ok) return UpdateState::Failed;
+  // A retry after a failed rate raise comes back here: the FLASH code must go out whole again, not
+  // from where the last download ended (which would send nothing and start stale code).
+  if (LoadModule* flash = Image(SlotName::Flash); flash != nullptr && !flash->Rewind()) {
+    values_.ErrorDetail = "Failed to reset FLASH file resource";
+    return UpdateState::Failed;
+  }
+  return UpdateState::DownloadFlash;
 }
 
 UpdateState UpdateEngine::OnDownloadFlash() {

@@ -61,10 +61,9 @@ UpdateState UpdateEngine::OnSaveRecovery() {
 }
 
 UpdateState UpdateEngine::OnCheckSerial() {
-  if (radioSerialNumber != 0) {
-    bootRetryCount = 0;
-    return UpdateState::BootMode;
-  }
+  // The retry count is cleared when an update starts, not here: clearing it on every pass would let a
+  // radio that refuses every rate loop for ever instead of failing after three raises.
+  if (radioSerialNumber != 0) return UpdateState::BootMode;
   ++serialPromptCount;
   if (serialPromptCount > 1) return UpdateState::BootMode;
   host_.StopTimer(kUpdateTimer);

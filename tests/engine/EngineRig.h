@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "LineTap.h"
 #include "PlaceholderSignature.h"
 #include "SimulatedLine.h"
 #include "SimulatedRadio.h"
@@ -120,7 +121,9 @@ struct EngineRig {
   std::unique_ptr<SerialDevice> MakeLine() {
     auto device = std::make_unique<SimulatedLine>(radio, clock);
     line = device.get();
-    return device;
+    auto tapped = std::make_unique<LineTap>(std::move(device));
+    tap = tapped.get();
+    return tapped;
   }
 
   // Presses Update and runs ticks until the engine rests in Finished (or the tick budget is spent).
@@ -145,6 +148,7 @@ struct EngineRig {
   VirtualClock clock;
   SimulatedRadio radio;
   SimulatedLine* line = nullptr;
+  LineTap* tap = nullptr;
   RadioLink link;
   FakeHost host;
   ImageCatalogue catalogue;

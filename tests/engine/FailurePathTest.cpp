@@ -1,0 +1,303 @@
+// Every way an update can fail ends in Failed with its own error line and one beep, and leaves the
+// radio's serial number recoverable.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "EngineRig.h"
+
+namespace p25::testing {
+namespace {
+
+using S = UpdateState;
+
+const std::vector<uint8_t> kEnterBootMode = {0xDB, 0x14, 0x14};
+const std::vector<uint8_t> kReadHwFeatures = {0xDB, 0x11, 0x15, 0x01, 0x05};
+const std::vector<uint8_t> kReadEsn = {0xDB, 0x11, 0x15, 0x01, 0x04};
+const std::vector<uint8_t> kWriteFlash = {0xDB, 0x18, 0x11};
+const std::vector<uint8_t> kSetSerialNumber = {0xDB, 0x1D, 0x11};
+const std::vector<uint8_t> kChangeBaudRate = {0xDB, 0x1A, 0x11};
+
+// The state whose handler failed the update.
+S FailedIn(const EngineRig& rig) { return rig.states.size() > 1 ? rig.states[rig.states.size() - 2] : S::Start; }
+
+bool Visited(const EngineRig& rig, S state) {
+  return std::find(rig.states.begin(), rig.states.end(), state) != rig.states.end();
+}
+
+void ExpectFailedWith(EngineRig& rig, const std::string& line) {
+  EXPECT_EQ(rig.ErrorLine(), line);
+  EXPECT_EQ(rig.host.beeps, 1);
+  EXPECT_FALSE(rig.link.IsOpen());
+  EXPECT_FALSE(rig.host.pleaseWaitOpen);
+  EXPECT_NE(rig.host.Text(kIdUpdateButton), "&OK");
+  EXPECT_TRUE(rig.host.Visible(kIdErrorLine));
+  EXPECT_FALSE(rig.host.Visible(kIdStepProgress));
+  EXPECT_FALSE(rig.host.Visible(kIdTimeValue));
+}
+
+struct SelectionCase {
+  int port;
+  int baud;
+  const char* line;
+};
+
+class InvalidSelection : public ::testing::TestWithParam<SelectionCase> {};
+
+TEST_P(InvalidSelection, FailsBeforeThePortIsOpened) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.host.selectPort = GetParam().port;
+  rig.host.selectBaud = GetParam().baud;
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, GetParam().line);
+  EXPECT_TRUE(rig.line->DeviceName().empty());
+  // A failure before boot mode never shows the progress display.
+  EXPECT_FALSE(rig.host.Visible(kIdOverallProgress));
+  EXPECT_FALSE(rig.host.Visible(kIdBytesValue));
+  EXPECT_FALSE(rig.host.Visible(kIdPicture));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, InvalidSelection,
+                         ::testing::Values(SelectionCase{10, 2, "Error: Invalid communications port name"},
+                                           SelectionCase{-1, 2, "Error: Invalid communications port name"},
+                                           SelectionCase{0, 3, "Error: Invalid baud rate selected"},
+                                           SelectionCase{0, -1, "Error: Invalid baud rate selected"}));
+
+TEST(FailurePath, PortThatWillNotOpenShowsTheLinkError) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.line->SetOpenFails(true);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Failed to open communications port");
+}
+
+TEST(FailurePath, NoSerialNumberAnsweredNoStopsAndKeepsTheRecord) {
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.serialNumber = 0;
+  EngineRig rig(options, &firmware);
+  rig.host.answers = {false};
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Update process stopped by user");
+  ASSERT_EQ(rig.host.questions.size(), 1u);
+  EXPECT_EQ(rig.host.questions[0],
+            "Update has not been able to read a serial number from the target radio, would you like to continue to "
+            "download this update anyway?  Make sure the target is set to 9600 BAUD. If the target is in Boot Mode, "
+            "then select \"Yes\"");
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
+  EXPECT_EQ(rig.radio.Stats().erases, 0);
+}
+
+TEST(FailurePath, NoSerialNumberAnsweredYesAsksOnceThenUpdatesButCannotComplete) {
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.serialNumber = 0;
+  EngineRig rig(options, &firmware);
+  rig.host.answers = {true};
+  ASSERT_TRUE(rig.RunUpdate());
+  EXPECT_EQ(rig.host.questions.size(), 1u);
+  EXPECT_GT(rig.radio.Stats().signaturesAccepted, 3);
+  // Nothing to restore: the radio still reports no serial number.
+  ExpectFailedWith(rig, "Error: No Serial Number in Target Radio");
+}
+
+TEST(FailurePath, DifferentRadioAtBootModeRemovesTheRecoveryFile) {
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.faults.swapAfterIdentify = true;
+  EngineRig rig(options, &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Radio Serial Number Mismatch Error");
+  EXPECT_FALSE(std::filesystem::exists(rig.folder / "1234ABCD"));
+  EXPECT_EQ(rig.radio.Stats().erases, 0);
+}
+
+TEST(FailurePath, BootModeNotAcknowledged) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kEnterBootMode, 100);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Radio not responding");
+}
+
+TEST(FailurePath, FlashBlockFailingThreeTimes) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kWriteFlash, 9, 1);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Failed to receive frame from radio");
+  EXPECT_EQ(FailedIn(rig), S::WriteControlA);
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
+}
+
+TEST(FailurePath, FlashBlockFailingTwiceIsSentAgain) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kWriteFlash, 6, 4);
+  ASSERT_TRUE(rig.RunUpdate());
+  EXPECT_EQ(rig.engine.Values().ActivityText, "Update Completed Succesfully");
+}
+
+TEST(FailurePath, SignatureRefusedTenTimes) {
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.faults.refuseSignatures = 10;
+  EngineRig rig(options, &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Flash Image Authentication Failure; Negative confirmation received from radio");
+  EXPECT_EQ(rig.radio.Stats().signaturesRefused, 10);
+}
+
+TEST(FailurePath, SignatureRefusedNineTimesThenAccepted) {
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.faults.refuseSignatures = 9;
+  EngineRig rig(options, &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  EXPECT_EQ(rig.engine.Values().ActivityText, "Update Completed Succesfully");
+  EXPECT_EQ(rig.radio.Stats().signaturesRefused, 9);
+}
+
+TEST(FailurePath, RefusedRateFallsBackAndTheBaudListFollows) {
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.faults.refusedRates = {38400};
+  EngineRig rig(options, &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  EXPECT_EQ(rig.engine.Values().ActivityText, "Update Completed Succesfully");
+  EXPECT_EQ(rig.engine.Values().selectedBaudIndex, 1);
+  EXPECT_EQ(rig.host.shown.selectedBaudIndex, 1);
+}
+
+TEST(FailurePath, EveryRateRefusedThreeTimesEndsTheUpdate) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kChangeBaudRate, 1000);
+  ASSERT_TRUE(rig.RunUpdate(5000));
+  EXPECT_EQ(rig.engine.bootRetryCount, 3);
+  // Each retry downloads the whole FLASH code again.
+  EXPECT_EQ(std::count(rig.states.begin(), rig.states.end(), S::SignFlash), 4);
+  EXPECT_EQ(rig.engine.Values().selectedBaudIndex, 0);
+  EXPECT_EQ(FailedIn(rig), S::ExecuteFlash);
+  ExpectFailedWith(rig, "Error: ");
+}
+
+TEST(FailurePath, HwFeaturesFailingRunsTheFlashCodeAgain) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kReadHwFeatures, 3);
+  ASSERT_TRUE(rig.RunUpdate());
+  EXPECT_EQ(rig.engine.Values().ActivityText, "Update Completed Succesfully");
+  EXPECT_EQ(std::count(rig.states.begin(), rig.states.end(), S::ExecuteFlash), 2);
+}
+
+TEST(FailurePath, NoImageForTheFamilyRebootsTheRadio) {
+  SmallFirmware firmware({131, 152, 133});
+  EngineRig rig(RadioOptions(), &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: No valid load modules exist for this radio");
+  EXPECT_EQ(rig.radio.Stats().reboots, 1);
+  EXPECT_EQ(rig.radio.Stats().erases, 0);
+}
+
+TEST(FailurePath, MissingControlASignatureGoesStraightToReboot) {
+  SmallFirmware firmware({103});
+  EngineRig rig(RadioOptions(), &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  const auto written = std::find(rig.states.begin(), rig.states.end(), S::WriteControlA);
+  ASSERT_NE(written, rig.states.end());
+  EXPECT_EQ(*(written + 1), S::RebootRadio);
+  EXPECT_FALSE(Visited(rig, S::WriteControlB));
+  EXPECT_FALSE(Visited(rig, S::WriteDsp));
+}
+
+TEST(FailurePath, MissingControlSignatureFailsWithTheLinkTextOnly) {
+  SmallFirmware firmware({185});
+  auto options = RadioOptions();
+  options.hwFeatures = 0;
+  EngineRig rig(options, &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  EXPECT_EQ(FailedIn(rig), S::WriteControl);
+  ExpectFailedWith(rig, "Error: ");
+}
+
+TEST(FailurePath, RadioThatNeverSaysOkTripsTheWatchdog) {
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.faults.neverSayOk = true;
+  EngineRig rig(options, &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Radio Failed to Reboot. Update may have to be restarted");
+  EXPECT_FALSE(rig.host.timers.Running(kRebootWatchdogTimer));
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
+}
+
+TEST(FailurePath, OkFollowedByFailingEsnWaitsForAFreshOk) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  // The first ESN read passes (identification); the one after the reboot is lost.
+  rig.tap->Lose(kReadEsn, 3, 1);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Radio Failed to Reboot. Update may have to be restarted; Failed to receive frame from radio");
+  EXPECT_EQ(rig.tap->lost, 3);
+}
+
+TEST(FailurePath, RestoreNotAnsweredKeepsTheRecoveryFile) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kSetSerialNumber, 3);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Target Radio Not Responding; Failed to receive frame from radio");
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
+}
+
+TEST(FailurePath, MissingRecoveryFileAtTheEndAsksToCheckTheSerialNumber) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  while (rig.engine.previousState != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  std::filesystem::remove(rig.RecoveryFile());
+  ASSERT_TRUE(rig.RunUntilFinished());
+  ASSERT_EQ(rig.host.notices.size(), 1u);
+  EXPECT_EQ(rig.host.Text(kIdUpdateButton), "&OK");
+  EXPECT_NE(rig.engine.Values().ActivityText, "Update Completed Succesfully");
+  EXPECT_NE(rig.engine.Values().ActivityText.find("serial number"), std::string::npos);
+  EXPECT_EQ(rig.radio.SerialNumber(), 12345u);
+}
+
+TEST(FailurePath, CancelInTheMiddleStopsEverythingAndKeepsTheRecord) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  while (rig.engine.previousState != S::WriteControlB) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  rig.engine.OnUpdateClicked();
+  EXPECT_FALSE(rig.host.timers.Running(kUpdateTimer));
+  EXPECT_FALSE(rig.link.IsOpen());
+  EXPECT_EQ(rig.host.Text(kIdUpdateButton), "&Update");
+  EXPECT_TRUE(rig.host.controls[kIdPortList].enabled);
+  EXPECT_TRUE(rig.host.Visible(kIdPicture));
+  EXPECT_FALSE(rig.host.Visible(kIdOverallProgress));
+  EXPECT_EQ(rig.engine.Values().ActivityText, "");
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
+  EXPECT_EQ(rig.host.beeps, 0);
+}
+
+TEST(FailurePath, ErrorLineStaysUntilTheButtonClearsIt) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.line->SetOpenFails(true);
+  ASSERT_TRUE(rig.RunUpdate());
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  EXPECT_EQ(rig.ErrorLine(), "Error: Failed to open communications port");
+  EXPECT_EQ(rig.host.beeps, 1);
+  rig.engine.OnUpdateClicked();
+  EXPECT_EQ(rig.ErrorLine(), "");
+  EXPECT_FALSE(rig.host.Visible(kIdErrorLine));
+  EXPECT_FALSE(rig.host.Visible(kIdActivityLine));
+  EXPECT_TRUE(rig.host.Visible(kIdPicture));
+}
+
+}  // namespace
+}  // namespace p25::testing

@@ -1,0 +1,58 @@
+#pragma once
+// A cable fault between the updater and the simulated radio: frames that start with given bytes are
+// lost on their way to the radio a given number of times, after letting some pass.
+#include <memory>
+#include <vector>
+
+#include "platform/SerialDevice.h"
+
+namespace p25::testing {
+
+class LineTap final : public SerialDevice {
+public:
+  explicit LineTap(std::unique_ptr<SerialDevice> inner) : inner_(std::move(inner)) {}
+
+  struct Rule {
+    std::vector<uint8_t> prefix;
+    int pass = 0;  // matching writes let through before the losses start
+    int lose = 0;  // matching writes lost after that
+  };
+  void Lose(std::vector<uint8_t> prefix, int lose, int pass = 0) { rules_.push_back({std::move(prefix), pass, lose}); }
+
+  bool Open(const std::string& name) override { return inner_->Open(name); }
+  bool GetState() override { return inner_->GetState(); }
+  bool SetState(uint32_t baudRate) override { return inner_->SetState(baudRate); }
+  bool SetTimeouts(const SerialTimeouts& timeouts) override { return inner_->SetTimeouts(timeouts); }
+  bool Read(uint8_t* destination, size_t count, size_t& bytesRead) override {
+    return inner_->Read(destination, count, bytesRead);
+  }
+  bool Write(const uint8_t* data, size_t count, size_t& bytesWritten) override {
+    for (Rule& rule : rules_) {
+      if (count < rule.prefix.size() || !std::equal(rule.prefix.begin(), rule.prefix.end(), data)) continue;
+      if (rule.pass > 0) {
+        --rule.pass;
+        break;
+      }
+      if (rule.lose > 0) {
+        --rule.lose;
+        ++lost;
+        // The bytes leave the port but never reach the radio.
+        bytesWritten = count;
+        return true;
+      }
+    }
+    return inner_->Write(data, count, bytesWritten);
+  }
+  void Close() override { inner_->Close(); }
+  bool IsOpen() const override { return inner_->IsOpen(); }
+  uint32_t LastError() const override { return inner_->LastError(); }
+  void WaitForInput(Clock& clock, uint64_t maxMicros) override { inner_->WaitForInput(clock, maxMicros); }
+
+  int lost = 0;
+
+private:
+  std::unique_ptr<SerialDevice> inner_;
+  std::vector<Rule> rules_;
+};
+
+}  // namespace p25::testing
