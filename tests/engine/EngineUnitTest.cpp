@@ -1,0 +1,110 @@
+// The engine's arithmetic and bookkeeping: estimate texts, percentages, the recovery file's records
+// and the dispatcher's handling of states that do not exist.
+#include <gtest/gtest.h>
+
+#include "EngineRig.h"
+#include "engine/RecoveryFile.h"
+
+namespace p25::testing {
+namespace {
+
+struct EstimateCase {
+  int64_t elapsedSeconds;
+  int64_t done;
+  int64_t remaining;
+  const char* text;
+};
+
+class Estimate : public ::testing::TestWithParam<EstimateCase> {};
+
+TEST_P(Estimate, FormatsMinutesAndSecondsWithTheirSingularForms) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  UpdateProgress progress;
+  progress.familyBytesDone = GetParam().done;
+  progress.familyBytesRemaining = GetParam().remaining;
+  progress.bytesRemaining = GetParam().remaining;
+  rig.engine.UpdateEstimate(GetParam().elapsedSeconds, progress);
+  EXPECT_EQ(rig.engine.Values().TimeRemainingText, GetParam().text);
+  EXPECT_EQ(rig.engine.Values().BytesRemainingText, std::to_string(GetParam().remaining));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, Estimate,
+                         ::testing::Values(EstimateCase{10, 10000, 120000, "2 mins  0 sec"},
+                                           EstimateCase{13, 10000, 50000, "1 min  5 secs"},
+                                           EstimateCase{61, 10000, 10000, "1 min  1 sec"},
+                                           EstimateCase{1, 10000, 0, "0 min  0 sec"},
+                                           EstimateCase{10, 5000, 120000, ""},
+                                           EstimateCase{0, 10000, 120000, ""},
+                                           EstimateCase{10, 5001, 5001, "0 min  10 secs"},
+                                           // Beyond what 32 bits hold: 5000 s elapsed on a slow line.
+                                           EstimateCase{5000, 6000, 1000000, "13888 mins  53 secs"}));
+
+TEST(Progress, CarriedFamiliesSumToTheirTotals) {
+  EngineRig rig;
+  UpdateProgress progress = rig.engine.ComputeProgress();
+  EXPECT_EQ(progress.bytesRemaining, 760500);
+  EXPECT_EQ(progress.percent, 0);
+  rig.engine.family501 = true;
+  progress = rig.engine.ComputeProgress();
+  EXPECT_EQ(progress.bytesRemaining, 638876);
+  EXPECT_EQ(progress.familyBytesDone, 0);
+}
+
+TEST(RecoveryRecord, ReadsBackExactlyWhatWasWrittenIncludingZero) {
+  for (int32_t serial : {0, 1, 12345, -7, 2147483647}) {
+    EXPECT_EQ(FirstRecoveryRecord(FormatRecoveryRecord(serial)), serial);
+  }
+}
+
+TEST(RecoveryRecord, FirstCompleteRecordWinsAndTornOnesAreSkipped) {
+  const std::string first = FormatRecoveryRecord(12345);
+  const std::string later = FormatRecoveryRecord(0);
+  EXPECT_EQ(FirstRecoveryRecord(first + later), 12345);
+  // A record cut short by a crash, with a later attempt's record appended after it.
+  EXPECT_EQ(FirstRecoveryRecord(first.substr(0, 9) + later), 0);
+  EXPECT_EQ(FirstRecoveryRecord(first.substr(0, first.size() - 1)), std::nullopt);
+  EXPECT_EQ(FirstRecoveryRecord(""), std::nullopt);
+  std::string damaged = first;
+  damaged[7] = '9';
+  EXPECT_EQ(FirstRecoveryRecord(damaged + later), 0);
+  EXPECT_EQ(FirstRecoveryRecord("P25SN 12345 ZZZZ\n"), std::nullopt);
+}
+
+TEST(Dispatcher, StateThatNamesNothingFailsInTheSameTick) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  rig.engine.currentState = static_cast<UpdateState>(kLastUpdateState + 1);
+  rig.engine.Tick();
+  EXPECT_EQ(rig.engine.previousState, UpdateState::Failed);
+  EXPECT_EQ(rig.engine.currentState, UpdateState::Finished);
+  EXPECT_EQ(rig.ErrorLine(), "Error: Invalid next state detected");
+}
+
+TEST(Dispatcher, StateChangePausesThreeSecondsButStayingDoesNot) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  const uint64_t before = rig.clock.ElapsedMs();
+  rig.engine.Tick();  // enters Start
+  EXPECT_EQ(rig.clock.ElapsedMs() - before, 3000u);
+  rig.engine.currentState = UpdateState::Finished;
+  rig.engine.previousState = UpdateState::Finished;
+  const uint64_t resting = rig.clock.ElapsedMs();
+  rig.engine.Tick();
+  EXPECT_EQ(rig.clock.ElapsedMs(), resting);
+}
+
+TEST(Dispatcher, WatchdogOutsideTheRebootWaitIsIgnored) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  rig.engine.Tick();
+  rig.engine.OnTimer(kRebootWatchdogTimer);
+  EXPECT_EQ(rig.engine.currentState, UpdateState::PrepareImages);
+  EXPECT_EQ(rig.engine.Values().ErrorDetail, "");
+}
+
+}  // namespace
+}  // namespace p25::testing
