@@ -22,10 +22,11 @@ public:
   bool CanProgram(uint32_t address, uint32_t length) const;
   void Program(uint32_t address, const uint8_t* data, uint32_t length);
 
-  uint8_t At(uint32_t address) const { return data_[address]; }
-  Cell CellAt(uint32_t address) const { return cells_[address]; }
+  uint8_t At(uint32_t address) const {
+    return CellAt(address) == Cell::Factory ? FactoryByte(address) : data_[address];
+  }
+  Cell CellAt(uint32_t address) const { return cells_.empty() ? Cell::Factory : cells_[address]; }
   std::vector<uint8_t> Read(uint32_t address, uint32_t length) const;
-  const uint8_t* Data() const { return data_.data(); }
   bool IsErased(uint32_t address, uint32_t length) const { return All(address, length, Cell::Erased); }
   bool IsProgrammed(uint32_t address, uint32_t length) const { return All(address, length, Cell::Programmed); }
 
@@ -35,8 +36,10 @@ public:
 
 private:
   bool All(uint32_t address, uint32_t length, Cell cell) const;
+  // Storage appears with the first erase: a radio that is never flashed costs nothing.
+  void EnsureStorage();
 
-  std::vector<uint8_t> data_;
+  std::vector<uint8_t> data_;  // valid where the cell is not factory content
   std::vector<Cell> cells_;
 };
 

@@ -255,8 +255,8 @@ bool SimulatedRadio::CheckSignature(const uint8_t* info, int count) {
   bool ok = signatureChecks_ > options_.faults.refuseSignatures;
   if (ok && !options_.acceptAnySignature) {
     // Over the whole region as it now stands: a block never written still reads as erased bytes.
-    const placeholder::Signature expected =
-        placeholder::SignImage(region.start, memory_.flash.Data() + region.start, region.length);
+    const std::vector<uint8_t> written = memory_.flash.Read(region.start, region.length);
+    const placeholder::Signature expected = placeholder::SignImage(region.start, written.data(), written.size());
     ok = std::equal(expected.begin(), expected.end(), info);
   }
   region.state = ok ? FlashRegion::State::Signed : FlashRegion::State::Refused;
