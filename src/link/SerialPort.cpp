@@ -22,6 +22,8 @@ SerialPort::~SerialPort() { Close(); }
 bool SerialPort::Open(const std::string& name, uint32_t baudRate) {
   baudRate_ = baudRate;
   timeouts_.writeTotalTimeoutMultiplier = WriteMultiplierFor(baudRate);
+  // A handle still held is let go first, so a failed reopen leaves the port closed on every backend.
+  device_->Close();
   if (!device_->Open(name)) {
     status_.ReportSystemError(kErrorPortOpen, "Failed to open communications port", device_->LastError());
     return false;

@@ -1,5 +1,4 @@
-// The POSIX serial backend against a real terminal device: a pseudo-terminal whose master side plays
-// the radio.
+// The POSIX serial backend on a real terminal: a pseudo-terminal whose master side plays the radio.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,7 +11,6 @@
 #include <string>
 
 #include "link/SerialPort.h"
-#include "platform/Clock.h"
 #include "support/Wire.h"
 
 namespace p25::test {
@@ -21,31 +19,16 @@ namespace {
 class PseudoTerminal : public ::testing::Test {
 protected:
   void SetUp() override {
-    master = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
+    ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
     slave = ::ptsname(master);
   }
   void TearDown() override {
     port.Close();
     ::close(master);
   }
-  // What the updater wrote, as the radio reads it.
-  Bytes ReadMaster(size_t count) {
-    Bytes got(count);
-    size_t n = 0;
-    pollfd p{master, POLLIN, 0};
-    while (n < count && ::poll(&p, 1, 2000) > 0) {
-      const ssize_t r = ::read(master, got.data() + n, count - n);
-      if (r <= 0) break;
-      n += static_cast<size_t>(r);
-    }
-    got.resize(n);
-    return got;
-  }
 
-  int master = -1;
+  int master = ::posix_openpt(O_RDWR | O_NOCTTY);
   std::string slave;
   RealClock clock;
   LinkStatus status;
@@ -53,25 +36,18 @@ protected:
 };
 
 TEST_F(PseudoTerminal, OpenSetsTheRateAndRawEightBitsNoParityOneStopBit) {
-  const struct {
-    uint32_t rate;
-    speed_t speed;
-  } cases[] = {{9600, B9600}, {19200, B19200}, {38400, B38400}};
-  for (const auto& c : cases) {
-    ASSERT_TRUE(port.Open(slave, c.rate)) << status.ErrorText();
+  for (auto [rate, speed] : {std::pair{9600u, B9600}, {19200u, B19200}, {38400u, B38400}}) {
+    ASSERT_TRUE(port.Open(slave, rate)) << status.ErrorText();
     termios t{};
-    // On a pseudo-terminal the master reports the settings of the slave side.
-    ASSERT_EQ(::tcgetattr(master, &t), 0);
-    EXPECT_EQ(::cfgetospeed(&t), c.speed);
-    EXPECT_EQ(::cfgetispeed(&t), c.speed);
+    ASSERT_EQ(::tcgetattr(master, &t), 0);  // the master reports the slave's settings
+    EXPECT_EQ(::cfgetospeed(&t), speed);
+    EXPECT_EQ(::cfgetispeed(&t), speed);
     const tcflag_t control = CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL | CLOCAL | CREAD;
     EXPECT_EQ(t.c_cflag & control, tcflag_t{CS8 | CLOCAL | CREAD});
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
     EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP | INPCK), 0u);
     EXPECT_EQ(t.c_oflag & OPOST, 0u);
-    EXPECT_EQ(t.c_cc[VMIN], 0);
-    EXPECT_EQ(t.c_cc[VTIME], 0);
-    port.Close();
+    EXPECT_EQ(t.c_cc[VMIN] + t.c_cc[VTIME], 0);
   }
 }
 
@@ -79,12 +55,10 @@ TEST_F(PseudoTerminal, SecondOpenOfAHeldPortFailsWithTheOsErrorEvenForRoot) {
   ASSERT_TRUE(port.Open(slave, 9600));
   LinkStatus otherStatus;
   SerialPort other(otherStatus, CreateSystemSerialDevice(), clock);
-  EXPECT_FALSE(other.Open(slave, 9600));
-  EXPECT_FALSE(other.IsOpen());
+  EXPECT_FALSE(other.Open(slave, 9600) || other.IsOpen());
   EXPECT_EQ(otherStatus.ErrorCode(), 11u);
   EXPECT_EQ(otherStatus.ErrorText(), "Failed to open communications port");
   EXPECT_EQ(otherStatus.SystemErrorCode(), uint32_t{EWOULDBLOCK});
-
   port.Close();
   EXPECT_TRUE(other.Open(slave, 9600)) << otherStatus.ErrorText();
 }
@@ -92,38 +66,37 @@ TEST_F(PseudoTerminal, SecondOpenOfAHeldPortFailsWithTheOsErrorEvenForRoot) {
 TEST_F(PseudoTerminal, BytesFlowBothWaysUntranslated) {
   ASSERT_TRUE(port.Open(slave, 38400));
   // Carriage returns, line feeds, flow-control and signal characters all pass as they are.
-  const Bytes message = Hex("1D 16 08 0D 0A 03 11 13 7F 1C 04");
-  const Bytes line = Wire(message);
+  const Bytes message = Hex("1D 16 08 0D 0A 03 11 13 7F 1C 04"), line = Wire(message);
   ASSERT_TRUE(port.Write(line.data(), line.size()));
-  EXPECT_EQ(ToHex(ReadMaster(line.size())), ToHex(line));
+  Bytes got(line.size());
+  pollfd p{master, POLLIN, 0};
+  for (size_t n = 0; n < got.size() && ::poll(&p, 1, 2000) > 0;) {
+    const ssize_t r = ::read(master, got.data() + n, got.size() - n);
+    ASSERT_GT(r, 0);
+    n += static_cast<size_t>(r);
+  }
+  EXPECT_EQ(got, line);
 
   ASSERT_EQ(::write(master, line.data(), line.size()), static_cast<ssize_t>(line.size()));
   port.StartTimer(2000);
   Level2Frame frame(&status);
-  ASSERT_TRUE(port.ReceiveFrame(frame)) << status.ErrorText();
-  ASSERT_TRUE(frame.CheckCrc());
-  EXPECT_EQ(ToHex(frame.Data(), static_cast<size_t>(frame.length)), ToHex(message));
+  ASSERT_TRUE(port.ReceiveFrame(frame) && frame.CheckCrc()) << status.ErrorText();
+  EXPECT_EQ(Bytes(frame.Data(), frame.Data() + frame.length), message);
 }
 
-TEST_F(PseudoTerminal, WriteThatCannotDrainFailsAsAPartialWrite) {
+TEST_F(PseudoTerminal, WriteThatCannotDrainFailsAsAPartialWriteAfterItsTimeOut) {
   // Fill the line towards the radio, which never reads, before the port takes it. The terminal moves
   // bytes on to the master side in the background, so the line is full only when writes stay refused.
   const int filler = ::open(slave.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY);
-  ASSERT_GE(filler, 0);
   termios raw{};
   ASSERT_EQ(::tcgetattr(filler, &raw), 0);
   ::cfmakeraw(&raw);
   ASSERT_EQ(::tcsetattr(filler, TCSANOW, &raw), 0);
   const Bytes block(4096, 0x55);
-  for (int refused = 0; refused < 5;) {
-    if (::write(filler, block.data(), block.size()) > 0) {
-      refused = 0;
-    } else {
-      ASSERT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK);
-      ++refused;
-      ::usleep(20000);
-    }
+  for (int refused = 0; refused < 5; ::usleep(20000)) {
+    refused = ::write(filler, block.data(), block.size()) > 0 ? 0 : refused + 1;
   }
+  ASSERT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK);
   ASSERT_TRUE(port.Open(slave, 38400)) << status.ErrorText();
   ::close(filler);
 

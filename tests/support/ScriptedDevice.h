@@ -57,6 +57,11 @@ public:
     AfterNextWrite(std::vector<Reply>{Reply{std::move(bytes), delayMs}});
   }
   void SetPeer(Peer peer) { peer_ = std::move(peer); }
+  // Forgets replies not yet given and bytes not yet read.
+  void ClearReplies() {
+    queued_.clear();
+    incoming_.clear();
+  }
   // The next `times` calls of op fail with the OS error code given.
   void FailNext(Op op, int times, uint32_t error) { failures_[Index(op)] = {times, error}; }
   // The next `times` writes stop after `accepted` bytes, as a write whose time-out expired.

@@ -33,14 +33,19 @@ inline std::string ToHex(const Bytes& bytes) { return ToHex(bytes.data(), bytes.
 
 inline const Bytes kAck = {0xDB, 0xFF, 0xFF, 0xBC};
 
-// The Level 1 frame of a message, CRC included.
-inline Bytes Wire(const Bytes& message) {
+// The Level 2 frame of a message, CRC included.
+inline Level2Frame Frame(const Bytes& message) {
   Level2Frame level2;
   std::copy(message.begin(), message.end(), level2.Data());
   level2.length = static_cast<int>(message.size());
   level2.AppendCrc();
+  return level2;
+}
+
+// The Level 1 frame of a message, as it goes on the line.
+inline Bytes Wire(const Bytes& message) {
   Level1Frame level1;
-  level1.Encode(level2);
+  level1.Encode(Frame(message));
   return Bytes(level1.Data(), level1.Data() + level1.length);
 }
 
