@@ -1,0 +1,83 @@
+#include "CliOptions.h"
+
+namespace p25 {
+
+const char* CliUsage() {
+  return "Usage: p25update-cli --port DEVICE [--baud 9600|19200|38400] [--yes|--no] [--firmware-dir DIR]\n"
+         "       p25update-cli --list-ports | --versions | --help\n"
+         "\n"
+         "Updates the firmware of the radio on DEVICE, as the window's Update button does.\n"
+         "\n"
+         "  --port DEVICE       serial device the radio is connected to (for example /dev/ttyUSB0)\n"
+         "  --baud RATE         rate to raise the link to for the download: 9600, 19200 or 38400\n"
+         "                      (default 38400; lower rates are tried if the radio refuses)\n"
+         "  --yes, --no         answer to the question asked when the radio reports no serial number;\n"
+         "                      without either it is asked on the terminal, and answered No when\n"
+         "                      there is no terminal\n"
+         "  --firmware-dir DIR  use the firmware files of DIR (flash.dat, flash.sgn, controlA.dat, ...)\n"
+         "                      instead of the carried ones; they are read again at every update\n"
+         "  --recovery-dir DIR  folder of the recovery files that keep each radio's serial number\n"
+         "                      (default: the current folder)\n"
+         "  --list-ports        print the serial ports of this machine, one per line\n"
+         "  --versions          print the software versions carried for each radio family\n"
+         "  --help              print this text\n"
+         "\n"
+         "Exit status: 0 update completed, 1 update failed, 2 wrong usage, 130 interrupted (Ctrl-C).\n";
+}
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
+  CliOptions options;
+  bool answerGiven = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    if (arg == "--port") {
+      if (!value(options.port)) return std::nullopt;
+    } else if (arg == "--baud") {
+      std::string rate;
+      if (!value(rate)) return std::nullopt;
+      if (rate == "9600") options.baudIndex = 0;
+      else if (rate == "19200") options.baudIndex = 1;
+      else if (rate == "38400") options.baudIndex = 2;
+      else {
+        error = "--baud must be 9600, 19200 or 38400, not " + rate;
+        return std::nullopt;
+      }
+    } else if (arg == "--yes" || arg == "--no") {
+      const CliAnswer answer = arg == "--yes" ? CliAnswer::Yes : CliAnswer::No;
+      if (answerGiven && answer != options.answer) {
+        error = "--yes and --no exclude each other";
+        return std::nullopt;
+      }
+      answerGiven = true;
+      options.answer = answer;
+    } else if (arg == "--firmware-dir") {
+      if (!value(options.firmwareDir)) return std::nullopt;
+    } else if (arg == "--recovery-dir") {
+      if (!value(options.recoveryDir)) return std::nullopt;
+    } else if (arg == "--list-ports") {
+      options.listPorts = true;
+    } else if (arg == "--versions") {
+      options.versions = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    }
+  }
+  if (!options.help && !options.listPorts && !options.versions && options.port.empty()) {
+    error = "--port DEVICE is required";
+    return std::nullopt;
+  }
+  return options;
+}
+
+}  // namespace p25

@@ -1,0 +1,25 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace p25 {
+
+enum class CliAnswer { Ask, Yes, No };
+
+struct CliOptions {
+  std::string port;
+  int baudIndex = 2;
+  CliAnswer answer = CliAnswer::Ask;
+  std::string firmwareDir;
+  std::string recoveryDir;
+  bool listPorts = false;
+  bool versions = false;
+  bool help = false;
+};
+
+// Parses the command line; on a mistake returns nothing and says why in error.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
+const char* CliUsage();
+
+}  // namespace p25

@@ -1,0 +1,166 @@
+#include "TerminalHost.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/ControlIds.h"
+#include "images/Catalogue.h"
+#include "platform/Clock.h"
+#include "platform/SerialDevice.h"
+#include "session/RadioLink.h"
+
+namespace p25 {
+
+namespace {
+
+std::string Bar(int percent, int width) {
+  if (percent < 0) percent = 0;
+  if (percent > 100) percent = 100;
+  const int filled = percent * width / 100;
+  return "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(width - filled), '.') +
+         "]";
+}
+
+}  // namespace
+
+TerminalHost::TerminalHost(std::FILE* out, std::FILE* in, bool interactive, CliAnswer answer, Clock& clock)
+    : out_(out), in_(in), interactive_(interactive), answer_(answer), clock_(clock) {
+  // The start-up look of the window: what the engine later shows is hidden until then.
+  for (int id : {kIdOverallProgress, kIdStepProgress, kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue,
+                 kIdActivityLine, kIdErrorLine})
+    At(id).visible = false;
+  At(kIdCaption503Control).text = "Control S/W Version:";
+  At(kIdCaption503Dsp).text = "DSP S/W Version:";
+  At(kIdCaption501Control).text = "Control S/W Version:";
+  At(kIdCaption501Dsp).text = "DSP S/W Version:";
+  At(kIdUpdateButton).text = "&Update";
+}
+
+bool TerminalHost::Visible(int id) const {
+  auto it = controls_.find(id);
+  return it == controls_.end() || it->second.visible;
+}
+
+std::string TerminalHost::Text(int id) const {
+  auto it = controls_.find(id);
+  return it == controls_.end() ? std::string() : it->second.text;
+}
+
+void TerminalHost::ShowControl(int id, bool show) { At(id).visible = show; }
+void TerminalHost::SetControlText(int id, const std::string& text) { At(id).text = text; }
+void TerminalHost::EnableControl(int id, bool enable) { At(id).enabled = enable; }
+void TerminalHost::SetProgress(int id, int percent) { At(id).progress = percent; }
+
+void TerminalHost::FinishLine() {
+  if (!liveLine_) return;
+  std::fputs("\r\033[K", out_);
+  liveLine_ = false;
+}
+
+void TerminalHost::PrintLine(const std::string& text) {
+  FinishLine();
+  std::fprintf(out_, "%s\n", text.c_str());
+  std::fflush(out_);
+}
+
+void TerminalHost::ShowMessage(const std::string& text) { PrintLine("Notice: " + text); }
+
+void TerminalHost::StartTimer(int id, uint32_t periodMs) { timers_.Start(id, periodMs, clock_.ElapsedMs()); }
+void TerminalHost::StopTimer(int id) { timers_.Stop(id); }
+
+bool TerminalHost::AskYesNo(const std::string& text) {
+  PrintLine(text);
+  if (answer_ != CliAnswer::Ask) {
+    PrintLine(answer_ == CliAnswer::Yes ? "Answered Yes (--yes)." : "Answered No (--no).");
+    return answer_ == CliAnswer::Yes;
+  }
+  if (!interactive_ || in_ == nullptr) {
+    PrintLine("Answered No: no terminal to ask on (use --yes or --no).");
+    return false;
+  }
+  for (;;) {
+    std::fputs("Continue? [y/n] ", out_);
+    std::fflush(out_);
+    char line[64];
+    if (std::fgets(line, sizeof line, in_) == nullptr) return false;
+    if (line[0] == 'y' || line[0] == 'Y') return true;
+    if (line[0] == 'n' || line[0] == 'N') return false;
+  }
+}
+
+void TerminalHost::Beep() {
+  if (interactive_) {
+    std::fputc('\a', out_);
+    std::fflush(out_);
+  }
+}
+
+bool TerminalHost::OpenPleaseWait() {
+  if (!pleaseWaitOpen_) PrintLine("Please Wait. Do not disconnect the radio while the orange LED is lit.");
+  pleaseWaitOpen_ = true;
+  return true;
+}
+
+void TerminalHost::ClosePleaseWait() { pleaseWaitOpen_ = false; }
+
+void TerminalHost::ExplainSystemError() {
+  if (link_ == nullptr) return;
+  uint32_t code = 0;
+  uint32_t system = 0;
+  link_->LastError(&code, &system);
+  if (system == 0 || (code != kErrorPortOpen && code != kErrorPortConfiguration)) return;
+  std::string reason = SystemErrorText(system);
+  if (system == EACCES || system == EPERM)
+    reason += ": this user may not use the port; add it to the group that owns the device (often "
+              "'dialout': sudo usermod -aG dialout $USER) and log in again";
+  else if (system == EWOULDBLOCK || system == EBUSY)
+    reason += ": another program is using the port; close it and try again";
+  else if (system == ENOENT)
+    reason += ": there is no such device; check the cable and the port name (--list-ports)";
+  PrintLine("Reason: " + reason);
+}
+
+void TerminalHost::ExchangeData(ExchangeDirection direction, WindowValues& values) {
+  if (direction == ExchangeDirection::FromControls) return;
+  if (catalogue_ != nullptr) catalogue_->ExchangeTexts();
+  const bool blank = values.ActivityText.find_first_not_of(' ') == std::string::npos;
+  if (values.ActivityText != shownActivity_) {
+    shownActivity_ = values.ActivityText;
+    if (!blank) PrintLine(values.ActivityText);
+  }
+  if (values.ErrorText != shownError_) {
+    shownError_ = values.ErrorText;
+    if (!values.ErrorText.empty()) {
+      PrintLine(values.ErrorText);
+      ExplainSystemError();
+    }
+  }
+  DrawProgress(values);
+}
+
+void TerminalHost::DrawProgress(const WindowValues& values) {
+  if (!Visible(kIdOverallProgress)) return;
+  std::string line = "overall " + Bar(At(kIdOverallProgress).progress, 20) + " " +
+                     std::to_string(At(kIdOverallProgress).progress) + "%";
+  if (Visible(kIdStepProgress))
+    line += "  image " + Bar(At(kIdStepProgress).progress, 10) + " " + std::to_string(At(kIdStepProgress).progress) + "%";
+  if (Visible(kIdBytesValue) && !values.BytesRemainingText.empty())
+    line += "  bytes remaining " + values.BytesRemainingText;
+  if (Visible(kIdTimeValue) && !values.TimeRemainingText.empty())
+    line += "  time remaining " + values.TimeRemainingText;
+  if (line == lastProgress_) return;
+  if (interactive_) {
+    std::fprintf(out_, "\r\033[K%s", line.c_str());
+    std::fflush(out_);
+    liveLine_ = true;
+    lastProgress_ = line;
+    return;
+  }
+  const uint64_t now = clock_.ElapsedMs();
+  if (!lastProgress_.empty() && now - lastProgressMs_ < 1000) return;
+  lastProgressMs_ = now;
+  lastProgress_ = line;
+  PrintLine(line);
+}
+
+}  // namespace p25

@@ -1,0 +1,147 @@
+// p25update-cli: the update engine driven from a terminal, for scripts, service benches and headless
+// machines. It takes the same path through the engine as the window.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CliOptions.h"
+#include "TerminalHost.h"
+#include "engine/UpdateEngine.h"
+#include "images/Catalogue.h"
+#include "platform/Clock.h"
+#include "platform/PortTable.h"
+#include "platform/SerialDevice.h"
+#include "session/RadioLink.h"
+
+using namespace p25;
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+  if (interrupted) _exit(130);
+  interrupted = 1;
+  static const char kNote[] = "\nStopping after the current step (Ctrl-C again to quit at once)...\n";
+  ssize_t ignored = write(STDERR_FILENO, kNote, sizeof kNote - 1);
+  (void)ignored;
+}
+
+// What a stop at this state leaves in the radio, for the technician.
+const char* RadioLeftIn(UpdateState state, const std::string& esn) {
+  (void)esn;
+  switch (state) {
+    case UpdateState::Start:
+    case UpdateState::PrepareImages:
+    case UpdateState::Identify:
+    case UpdateState::SaveRecovery:
+    case UpdateState::CheckSerial:
+      return "The radio was not changed.";
+    case UpdateState::BootMode:
+    case UpdateState::DownloadFlash:
+    case UpdateState::SignFlash:
+    case UpdateState::ExecuteFlash:
+    case UpdateState::SetBaudRate:
+    case UpdateState::CheckCompatibility:
+      return "The radio may be in boot mode. Run the update again; if it asks about the serial number, answer "
+             "Yes.";
+    case UpdateState::RebootRadio:
+    case UpdateState::AwaitRestart:
+      return "The radio was restarting with its new firmware; its serial number may not be restored yet. Run "
+             "the update again to restore it.";
+    default:
+      return "The radio's flash is only partly written and the radio may be in boot mode. Run the update again "
+             "on this radio; its serial number is kept in its recovery file.";
+  }
+}
+
+void PrintVersions(TerminalHost& host) {
+  struct Row {
+    const char* family;
+    int controlCaption, controlLabel, dspCaption, dspLabel;
+  };
+  for (const Row& row : {Row{"503+", kIdCaption503Control, kIdVersion503Control, kIdCaption503Dsp, kIdVersion503Dsp},
+                         Row{"501", kIdCaption501Control, kIdVersion501Control, kIdCaption501Dsp, kIdVersion501Dsp}}) {
+    std::printf("%s\n", row.family);
+    if (host.Visible(row.controlCaption) && host.Visible(row.controlLabel))
+      std::printf("  %s %s\n", host.Text(row.controlCaption).c_str(), host.Text(row.controlLabel).c_str());
+    if (host.Visible(row.dspCaption) && host.Visible(row.dspLabel))
+      std::printf("  %s %s\n", host.Text(row.dspCaption).c_str(), host.Text(row.dspLabel).c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::fprintf(stderr, "p25update-cli: %s\n\n%s", error.c_str(), CliUsage());
+    return 2;
+  }
+  if (options->help) {
+    std::fputs(CliUsage(), stdout);
+    return 0;
+  }
+  if (options->listPorts) {
+    const PortTable ports = SystemPortTable();
+    for (const auto& device : ports.deviceNames) std::printf("%s\n", device.c_str());
+    return 0;
+  }
+
+  Clock& clock = SystemClock();
+  const bool interactive = isatty(STDOUT_FILENO) && isatty(STDIN_FILENO);
+  TerminalHost host(stdout, stdin, interactive, options->answer, clock);
+  ImageCatalogue catalogue(host);
+  RadioLink link(CreateSystemSerialDevice(), clock);
+  host.Attach(&link, &catalogue);
+
+  // The window's start-up: the carried images (or the given folder's files), the version area and
+  // the report of what is missing, all before anything is sent to the radio.
+  if (!options->firmwareDir.empty()) {
+    for (const std::string& problem : catalogue.LoadAllFromFolder(options->firmwareDir))
+      host.ShowMessage(problem);
+  } else {
+    catalogue.LoadAll();
+  }
+  catalogue.ApplyVersionArea();
+  if (options->versions) {
+    catalogue.ExchangeTexts();
+    PrintVersions(host);
+    return 0;
+  }
+  catalogue.ReportAvailability();
+
+  PortTable ports;
+  ports.Add(options->port, options->port);
+  UpdateEngine engine(link, catalogue, host, clock, ports);
+  if (!options->recoveryDir.empty()) engine.SetRecoveryDirectory(options->recoveryDir);
+  engine.Initialise();
+  engine.Values().selectedBaudIndex = options->baudIndex;
+
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  engine.OnUpdateClicked();
+  while (engine.currentState != UpdateState::Finished) {
+    if (interrupted) {
+      const UpdateState state = engine.previousState;
+      engine.OnUpdateClicked();
+      host.FinishLine();
+      std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(state), RadioLeftIn(state, engine.radioEsn));
+      return 130;
+    }
+    if (!host.Timers().PumpOnce(engine, clock)) break;
+  }
+  host.FinishLine();
+  const bool completed = host.Text(kIdUpdateButton) == "&OK";
+  if (completed && engine.radioSerialNumber != 0)
+    std::printf("Radio serial number: %d\n", engine.radioSerialNumber);
+  return completed ? 0 : 1;
+}
