@@ -86,7 +86,7 @@ TEST(RadioSimProgram, ServesConnectSerialQueryAndRateChangeOnItsPseudoTerminal) 
   std::filesystem::create_directories(dir);
   const std::string linkPath = dir + "/radio";
   const std::string transcript = dir + "/transcript.txt";
-  SimProcess sim({"--link", linkPath, "--serial", "4242", "--transcript", transcript});
+  SimProcess sim({"--link", linkPath, "--serial", "4242", "--transcript", transcript, "--realtime"});
   ASSERT_TRUE(sim.Started());
   const std::string ready = sim.FirstLine();
   ASSERT_EQ(ready.rfind("READY /dev/", 0), 0u) << ready;
@@ -100,7 +100,7 @@ TEST(RadioSimProgram, ServesConnectSerialQueryAndRateChangeOnItsPseudoTerminal) 
     ASSERT_TRUE(link.ReadSerialNumber(serial)) << link.LastError();
     EXPECT_EQ(serial, 4242u);
 
-    ASSERT_TRUE(simtest::BootIntoFlashCode(link, simtest::MakeImage(300))) << link.LastError();
+    ASSERT_TRUE(simtest::BootIntoFlashCode(link, simtest::MakeImage(100))) << link.LastError();
     ASSERT_TRUE(link.ChangeBaudRate(38400)) << link.LastError();
     uint32_t features = 0;
     ASSERT_TRUE(link.OpenComms(linkPath, 38400)) << link.LastError();

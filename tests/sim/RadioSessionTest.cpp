@@ -48,20 +48,6 @@ TEST(RadioConsole, RadioAlreadyAt9600IgnoresWhatArrivesAt19200) {
   EXPECT_EQ(bench.radio.Rate(), 9600u);
 }
 
-TEST(RadioConsole, EveryCrIsAnsweredWithCrLfAndAPrompt) {
-  Bench bench;
-  ASSERT_TRUE(bench.link.OpenComms(kPort, 19200));
-  const uint8_t cr = '\r';
-  ASSERT_TRUE(bench.link.Port().Write(&cr, 1));
-  ASSERT_TRUE(bench.link.Port().Write(&cr, 1));
-  bench.clock.SleepMs(100);
-  std::array<uint8_t, 20> answer{};
-  size_t got = 0;
-  ASSERT_TRUE(bench.link.Port().Read(answer.data(), answer.size(), got));
-  ASSERT_GE(got, 8u);
-  EXPECT_EQ(std::string(answer.begin(), answer.begin() + got), "\r\n> \r\n> ");
-}
-
 TEST(RadioConsole, RadioInItsBootLoaderHasNoConsoleButAnswersFrames) {
   SimulatedRadio::Options options;
   options.startMode = Mode::BootLoader;
