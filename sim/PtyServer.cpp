@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace p25 {
 
@@ -184,6 +185,11 @@ bool PtyServer::Serve(const sigset_t& waitMask, volatile std::sig_atomic_t& stop
       return false;
     }
     if (r > 0 && (p.revents & POLLIN) != 0 && !ReadInput(error)) return false;
+    if (r > 0 && (p.revents & POLLIN) == 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      // Nothing to read but the descriptor keeps waking us: wait a little instead of spinning.
+      const timespec pause{0, 10'000'000};
+      ::nanosleep(&pause, nullptr);
+    }
   }
   return true;
 }

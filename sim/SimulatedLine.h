@@ -31,8 +31,9 @@ namespace p25 {
 // time yet takes realistic virtual time. The radio hears the port's rate: if it differs from the
 // radio's, bytes arrive garbled in both directions.
 //
-// The line installs itself as the clock's listener (so every sleep lets the radio run); the radio and
-// the clock must outlive it. Bytes the radio sends while the port is closed are lost.
+// The line installs itself as the clock's listener (so every sleep lets the radio run): one line per
+// clock at a time, and the radio and the clock must outlive it. Bytes the radio sends while the port
+// is closed are lost.
 class SimulatedLine final : public SerialDevice, private VirtualClock::Listener {
 public:
   static constexpr size_t kDriverBufferSize = 4096;
