@@ -1,0 +1,23 @@
+#include "UpdateApplication.h"
+
+#include <QCoreApplication>
+
+#include "platform/Clock.h"
+#include "platform/PortTable.h"
+#include "platform/SerialDevice.h"
+
+namespace p25 {
+
+UpdateApplication::UpdateApplication() = default;
+UpdateApplication::~UpdateApplication() = default;
+
+bool UpdateApplication::StartApplication() {
+  QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+  dialog_ = std::make_unique<UpdateDialog>(CreateSystemSerialDevice(), SystemClock(), SystemPortTable());
+  dialog_->SetExitAction([] { QCoreApplication::exit(0); });
+  dialog_->InitDialog();
+  dialog_->show();
+  return true;
+}
+
+}  // namespace p25

@@ -1,0 +1,108 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "AuxDialogs.h"
+#include "DialogUnits.h"
+#include "WaitPainting.h"
+#include "engine/UpdateEngine.h"
+#include "images/Catalogue.h"
+#include "platform/PortTable.h"
+#include "platform/Resources.h"
+#include "session/RadioLink.h"
+
+class QMenuBar;
+class QTimer;
+class QAction;
+
+namespace p25 {
+
+// Caption of every message box.
+inline constexpr char kApplicationName[] = "Update";
+
+// The updater's one window. It owns the link, the catalogue and the engine; the engine drives it
+// through UpdateHost, and its window timers drive the engine.
+class UpdateDialog final : public QDialog, public UpdateHost {
+public:
+  UpdateDialog(std::unique_ptr<SerialDevice> device, Clock& clock, PortTable ports,
+               const ResourceSource& resources = EmbeddedResources());
+  ~UpdateDialog() override;
+
+  // Loads the catalogue, lays out the version area, fills the lists and reports what is missing; run
+  // once before the window is first shown.
+  bool InitDialog();
+  void OnUpdateClicked();
+  // Exit and the close box: the window goes away at once, whatever the engine is doing.
+  void OnExitClicked();
+  void OnTimer(int id);
+  void OnHelpControls();
+  void OnHelpAbout();
+  void RefreshStatus();
+
+  // What follows an exit (the application ends its message loop).
+  void SetExitAction(std::function<void()> action) { exitAction_ = std::move(action); }
+  bool HasExited() const { return exited_; }
+
+  // UpdateHost.
+  void ShowControl(int id, bool show) override;
+  void SetControlText(int id, const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
+  void EnableControl(int id, bool enable) override;
+  void SetProgress(int id, int percent) override;
+  void ExchangeData(ExchangeDirection direction, WindowValues& values) override;
+  void StartTimer(int id, uint32_t periodMs) override;
+  void StopTimer(int id) override;
+  bool AskYesNo(const std::string& text) override;
+  void Beep() override;
+  bool OpenPleaseWait() override;
+  void ClosePleaseWait() override;
+  bool IsPleaseWaitOpen() const override;
+
+  // The control with this id, or null.
+  QWidget* Control(int id) const;
+  QMenuBar* MenuBar() const { return menuBar_; }
+  QAction* HelpControlsAction() const { return helpControls_; }
+  QAction* HelpAboutAction() const { return helpAbout_; }
+  QTimer* Timer(int id) const;
+  UpdateEngine& Engine() { return engine_; }
+  RadioLink& Link() { return link_; }
+  ControlsHelpDialog& HelpWindow() { return help_; }
+  PleaseWaitDialog& PleaseWaitWindow() { return pleaseWait_; }
+  AboutDialog& AboutWindow() { return about_; }
+  const DialogUnits& Units() const { return units_; }
+
+protected:
+  // Escape does nothing in the main window.
+  void reject() override {}
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  void BuildControls(QWidget* client);
+  void BuildMenu();
+  QTimer* EnsureTimer(int id);
+  // Runs an engine call with painting during its waits; a watchdog expiry that arrived meanwhile is
+  // delivered after it.
+  void RunEngine(const std::function<void()>& call);
+
+  WaitPainter painter_;
+  PaintingClock clock_;
+  RadioLink link_;
+  ImageCatalogue catalogue_;
+  UpdateEngine engine_;
+  AboutDialog about_;
+  ControlsHelpDialog help_;
+  PleaseWaitDialog pleaseWait_;
+  DialogUnits units_;
+  QMenuBar* menuBar_ = nullptr;
+  QAction* helpControls_ = nullptr;
+  QAction* helpAbout_ = nullptr;
+  std::map<int, QWidget*> controls_;
+  std::map<int, QTimer*> timers_;
+  std::function<void()> exitAction_;
+  bool watchdogPending_ = false;
+  bool exited_ = false;
+};
+
+}  // namespace p25

@@ -1,0 +1,72 @@
+#pragma once
+#include <QElapsedTimer>
+#include <cstdint>
+#include <memory>
+
+#include "platform/Clock.h"
+#include "platform/SerialDevice.h"
+
+namespace p25 {
+
+// The engine blocks the window's thread in its pauses and while it waits for the radio. So that the
+// desktop does not take the window for dead, those waits let the windows repaint now and then; user
+// input stays queued until the engine returns, so a press never interleaves with a tick.
+class WaitPainter {
+public:
+  static constexpr int kIntervalMs = 20;
+
+  // Pumping happens only while the window runs the engine; the window defers timers and the close
+  // request that arrive meanwhile.
+  void SetActive(bool active);
+  bool Active() const { return active_; }
+  void Pump();
+
+private:
+  bool active_ = false;
+  bool pumping_ = false;
+  QElapsedTimer since_;
+};
+
+// The engine's clock: sleeps in short slices and paints between them.
+class PaintingClock final : public Clock {
+public:
+  static constexpr uint64_t kSliceMicros = 10'000;
+
+  PaintingClock(Clock& inner, WaitPainter& painter) : inner_(inner), painter_(painter) {}
+  uint64_t ElapsedMicros() const override { return inner_.ElapsedMicros(); }
+  void SleepMicros(uint64_t us) override;
+
+private:
+  Clock& inner_;
+  WaitPainter& painter_;
+};
+
+// The serial device under the link: paints after each wait for input (each at most a poll tick).
+class PaintingSerialDevice final : public SerialDevice {
+public:
+  PaintingSerialDevice(std::unique_ptr<SerialDevice> inner, WaitPainter& painter)
+      : inner_(std::move(inner)), painter_(painter) {}
+
+  bool Open(const std::string& name) override { return inner_->Open(name); }
+  bool GetState() override { return inner_->GetState(); }
+  bool SetState(uint32_t baudRate) override { return inner_->SetState(baudRate); }
+  bool SetTimeouts(const SerialTimeouts& timeouts) override { return inner_->SetTimeouts(timeouts); }
+  bool Read(uint8_t* destination, size_t count, size_t& bytesRead) override {
+    return inner_->Read(destination, count, bytesRead);
+  }
+  bool Write(const uint8_t* data, size_t count, size_t& bytesWritten) override {
+    return inner_->Write(data, count, bytesWritten);
+  }
+  void Close() override { inner_->Close(); }
+  bool IsOpen() const override { return inner_->IsOpen(); }
+  uint32_t LastError() const override { return inner_->LastError(); }
+  void WaitForInput(Clock& clock, uint64_t maxMicros) override;
+
+  SerialDevice& Inner() { return *inner_; }
+
+private:
+  std::unique_ptr<SerialDevice> inner_;
+  WaitPainter& painter_;
+};
+
+}  // namespace p25
