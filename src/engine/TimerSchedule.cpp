@@ -17,7 +17,10 @@ bool TimerSchedule::PumpOnce(UpdateEngine& engine, Clock& clock) {
   const int id = next->first;
   const uint64_t due = next->second.dueMs;
   const uint64_t now = clock.ElapsedMs();
-  if (due > now) clock.SleepMs(static_cast<uint32_t>(due - now));
+  if (due > now) {
+    clock.SleepMs(static_cast<uint32_t>(due - now));
+    idleMs_ += due - now;
+  }
   next->second.dueMs = due + next->second.periodMs;
   engine.OnTimer(id);
   // The handler may have stopped or restarted the timer; an overdue one fires once, at once.

@@ -19,6 +19,8 @@ public:
   // Sleeps on the clock until the next timer is due and delivers it to the engine. False when no
   // timer runs.
   bool PumpOnce(UpdateEngine& engine, Clock& clock);
+  // Time spent waiting for a timer to fall due, summed over every PumpOnce.
+  uint64_t IdleMs() const { return idleMs_; }
 
 private:
   struct Timer {
@@ -26,6 +28,7 @@ private:
     uint64_t dueMs;
   };
   std::map<int, Timer> timers_;
+  uint64_t idleMs_ = 0;
 };
 
 }  // namespace p25

@@ -4,6 +4,7 @@
 // slot; the signatures are ones the simulated radio checks against what was written to its flash.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -49,7 +50,8 @@ bool WriteFile(const std::filesystem::path& path, const std::string& content) {
   return true;
 }
 
-bool WriteImage(const std::filesystem::path& folder, const PlaceholderImage& image, uint32_t seed) {
+bool WriteImage(const std::filesystem::path& folder, PlaceholderImage image, uint32_t seed, uint32_t maxWords) {
+  if (image.words > maxWords) image.words = maxWords;
   const uint32_t wordAddress = image.byteAddress / 2;
   std::string text;
   text.reserve((4 + size_t{image.words}) * 6);
@@ -77,8 +79,15 @@ bool WriteImage(const std::filesystem::path& folder, const PlaceholderImage& ima
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+  // --max-words N makes a small set (each image cut to N words) for quick end-to-end runs.
+  uint32_t maxWords = UINT32_MAX;
+  if (argc == 4 && std::string(argv[1]) == "--max-words") {
+    maxWords = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
+    argv += 2;
+    argc -= 2;
+  }
+  if (argc != 2 || maxWords == 0) {
+    std::fprintf(stderr, "usage: %s [--max-words N] <output folder>\n", argv[0]);
     return 2;
   }
   const std::filesystem::path folder(argv[1]);
@@ -90,7 +99,7 @@ int main(int argc, char** argv) {
   }
   uint32_t seed = 0x2545F491u;
   for (const PlaceholderImage& image : kImages) {
-    if (!WriteImage(folder, image, seed)) return 1;
+    if (!WriteImage(folder, image, seed, maxWords)) return 1;
     seed = seed * 69069u + 1u;
   }
   return 0;

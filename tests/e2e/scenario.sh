@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# One end-to-end scenario: a simulated radio on a pseudo-terminal, updated by p25update-cli.
+set -uo pipefail
+scenario=$1 sim=$2 cli=$3 check=$4 carried=$5 small=$6
+work=$(mktemp -d "${TMPDIR:-/tmp}/p25e2e-$scenario-XXXXXX")
+sims=()
+cleanup() {
+  for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+  [ "${KEEP:-0}" = 1 ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL ($scenario): $*"
+  echo "--- updater output"; cat "$work/cli.out" 2>/dev/null
+  echo "--- simulator"; cat "$work/sim.out" 2>/dev/null
+  exit 1
+}
+
+# start_sim [sim options...]: serves the radio on $work/radio, its state in $work/state.
+start_sim() {
+  : >"$work/sim.out"
+  "$sim" --link "$work/radio" --state "$work/state" "$@" >"$work/sim.out" 2>&1 &
+  sims+=($!)
+  for _ in $(seq 100); do grep -q '^READY' "$work/sim.out" && return 0; sleep 0.1; done
+  fail "simulator did not start"
+}
+stop_sims() {
+  for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+  sims=()
+}
+
+# update EXPECTED_STATUS [cli options...]: runs the updater on the radio.
+update() {
+  local expected=$1
+  shift
+  "$cli" --recovery-dir "$work" "$@" </dev/null >"$work/cli.out" 2>&1
+  local status=$?
+  [ "$status" = "$expected" ] || fail "exit status $status, expected $expected"
+}
+expect_line() { grep -qxF -- "$1" "$work/cli.out" || fail "no line: $1"; }
+expect_radio() { "$check" "$work/state" "$1" "$2" "$3" || fail "radio state"; }
+
+case "$scenario" in
+  whole-503)
+    start_sim --serial 4711
+    update 0 --port "$work/radio"
+    expect_line "Update Completed Succesfully"
+    stop_sims
+    expect_radio "$carried" 503 4711
+    ;;
+  whole-501)
+    start_sim --serial 4712 --hw-features 0
+    update 0 --port "$work/radio" --baud 19200
+    expect_line "Update Completed Succesfully"
+    stop_sims
+    expect_radio "$carried" 501 4712
+    ;;
+  noisy-line)
+    start_sim --noise 7 --corrupt-crc 5
+    update 0 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Update Completed Succesfully"
+    stop_sims
+    expect_radio "$small" 503 12345
+    ;;
+  rate-fallback)
+    start_sim --refuse-rate 38400
+    update 0 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Update Completed Succesfully"
+    grep -q "38400 refused\|refuse" "$work/sim.out" || true
+    ;;
+  slow-erase)
+    # Each erase outlasts the 30-second reply wait; progress notices keep the exchange going.
+    start_sim --slow-erase 40
+    update 0 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Update Completed Succesfully"
+    ;;
+  signatures-refused-nine)
+    start_sim --refuse-signatures 9
+    update 0 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Update Completed Succesfully"
+    ;;
+  no-serial-yes)
+    start_sim --serial 0
+    update 1 --port "$work/radio" --firmware-dir "$small" --yes
+    expect_line "Answered Yes (--yes)."
+    expect_line "Error: No Serial Number in Target Radio"
+    ;;
+  radio-exchanged)
+    start_sim --swap-after-identify
+    update 1 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Error: Radio Serial Number Mismatch Error"
+    ;;
+  never-ok)
+    start_sim --no-ok
+    update 1 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Error: Radio Failed to Reboot. Update may have to be restarted"
+    ;;
+  missing-port)
+    update 1 --port "$work/no-such-port" --firmware-dir "$small"
+    expect_line "Error: Failed to open communications port"
+    grep -q "^Reason: " "$work/cli.out" || fail "no reason given"
+    ;;
+  port-in-use)
+    start_sim
+    # Another program holds the port: this shell, with an exclusive lock on it.
+    exec 9<>"$work/radio"
+    flock --exclusive 9
+    update 1 --port "$work/radio" --firmware-dir "$small"
+    exec 9>&-
+    expect_line "Error: Failed to open communications port"
+    grep -q "another program is using the port" "$work/cli.out" || fail "no reason given"
+    ;;
+  interrupted-then-resumed)
+    # The radio loses its serial number when erased and then its power mid-write.
+    start_sim --serial 4713 --lose-serial --power-loss-after 4
+    update 1 --port "$work/radio" --firmware-dir "$small"
+    grep -q "^Error: " "$work/cli.out" || fail "no error line"
+    stop_sims
+    ls "$work"/1234ABCD >/dev/null 2>&1 || fail "no recovery file"
+    # The same radio, powered again: no serial number now, so the updater asks; Yes goes on.
+    start_sim --serial 4713
+    update 0 --port "$work/radio" --firmware-dir "$small" --yes
+    expect_line "Update Completed Succesfully"
+    stop_sims
+    expect_radio "$small" 503 4713
+    [ ! -e "$work/1234ABCD" ] || fail "recovery file left behind"
+    ;;
+  *)
+    echo "unknown scenario $scenario"
+    exit 2
+    ;;
+esac
+echo "PASS ($scenario)"
