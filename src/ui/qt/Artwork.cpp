@@ -1,6 +1,7 @@
 #include "Artwork.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -115,18 +116,23 @@ QPixmap LogoPixmap() {
   p.setBrush(kOrange);
   p.drawEllipse(mast, 3, 3);
 
-  // Name and line.
+  // Name, with the family number in the lamp's colour, as large as fits beside the mast.
+  const QString word = QStringLiteral("OVRANE");
+  const QString number = QStringLiteral(" 25");
+  const QRectF nameBox(62, 6, 174, 32);
   QFont name = WindowFont();
-  name.setPixelSize(27);
   name.setBold(true);
-  name.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+  for (int size = 28; size > 8; --size) {
+    name.setPixelSize(size);
+    name.setLetterSpacing(QFont::AbsoluteSpacing, size / 18.0);
+    if (QFontMetricsF(name).horizontalAdvance(word + number) <= nameBox.width()) break;
+  }
   p.setFont(name);
   p.setPen(Qt::white);
-  const QRectF nameBox(62, 6, 176, 32);
-  p.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("OVRANE"));
-  const double nameWidth = QFontMetricsF(name).horizontalAdvance(QStringLiteral("OVRANE "));
+  p.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, word);
   p.setPen(kOrange);
-  p.drawText(nameBox.adjusted(nameWidth, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("25"));
+  p.drawText(nameBox.adjusted(QFontMetricsF(name).horizontalAdvance(word), 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+             number);
 
   p.fillRect(QRectF(63, 40, 170, 1.5), kOrange);
 

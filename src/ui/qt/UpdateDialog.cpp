@@ -140,13 +140,26 @@ void UpdateDialog::BuildControls(QWidget* client) {
         picture->setLineWidth(1);
         picture->setPixmap(LogoPixmap());
         picture->setAlignment(Qt::AlignCenter);
+        // A picture control takes the size of its picture; it stays centred on its place.
+        const QSize framed(kLogoWidth + 2 * picture->frameWidth(), kLogoHeight + 2 * picture->frameWidth());
+        place = QRect(QPoint(0, 0), framed);
+        place.moveCenter(units_.Rect(t.x, t.y, t.width, t.height).center());
         widget = picture;
         break;
       }
-      case ControlKind::GroupBox:
-        widget = new QGroupBox(text, client);
+      case ControlKind::GroupBox: {
+        auto* group = new QGroupBox(text, client);
+        // The caption sits on the frame's top line, as the layout's rows expect.
+        group->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                                            " margin-top: %1px; }"
+                                            "QGroupBox::title { subcontrol-origin: margin; left: %2px;"
+                                            " padding: 0 2px; }")
+                                 .arg(group->fontMetrics().height() / 2)
+                                 .arg(units_.X(4)));
+        widget = group;
         groups.push_back(widget);
         break;
+      }
       case ControlKind::PathField: {
         auto* field = new QLineEdit(client);
         field->setReadOnly(true);

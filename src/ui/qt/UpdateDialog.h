@@ -44,6 +44,8 @@ public:
   // What follows an exit (the application ends its message loop).
   void SetExitAction(std::function<void()> action) { exitAction_ = std::move(action); }
   bool HasExited() const { return exited_; }
+  // True while an engine call (a tick or a button press) is in progress; the window then only paints.
+  bool EngineBusy() const { return painter_.Active(); }
 
   // UpdateHost.
   void ShowControl(int id, bool show) override;
