@@ -126,6 +126,18 @@ case "$scenario" in
     expect_radio "$small" 503 4713
     [ ! -e "$work/1234ABCD" ] || fail "recovery file left behind"
     ;;
+  interrupted-by-user)
+    start_sim
+    "$cli" --recovery-dir "$work" --port "$work/radio" --firmware-dir "$small" </dev/null >"$work/cli.out" 2>&1 &
+    pid=$!
+    for _ in $(seq 600); do grep -q "Downloading FLASH code" "$work/cli.out" && break; sleep 0.1; done
+    kill -INT "$pid"
+    wait "$pid"
+    status=$?
+    [ "$status" = 130 ] || fail "exit status $status, expected 130"
+    grep -q '^Update cancelled during "' "$work/cli.out" || fail "no word on the radio's state"
+    ls "$work"/1234ABCD >/dev/null 2>&1 || fail "recovery file lost"
+    ;;
   *)
     echo "unknown scenario $scenario"
     exit 2
