@@ -1,8 +1,14 @@
 // p25update-cli: the update engine driven from a terminal, for scripts, service benches and headless
 // machines. It takes the same path through the engine as the window.
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -22,13 +28,40 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
+constexpr char kStoppingNote[] = "\nStopping after the current step (Ctrl-C again to quit at once)...\n";
+
+#ifdef _WIN32
+// Runs on a thread of its own that the console starts for the event.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+  if (interrupted) ExitProcess(130);
+  interrupted = 1;
+  DWORD ignored = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), kStoppingNote, sizeof kStoppingNote - 1, &ignored, nullptr);
+  return TRUE;
+}
+
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+// "COM3" names the port; the device behind it is \\.\COM3, the only form that reaches COM10 and up.
+std::string DeviceNameFor(const std::string& port) {
+  const bool bare = port.size() > 3 && (port[0] == 'C' || port[0] == 'c') && (port[1] == 'O' || port[1] == 'o') &&
+                    (port[2] == 'M' || port[2] == 'm') &&
+                    port.find_first_not_of("0123456789", 3) == std::string::npos;
+  return bare ? "\\\\.\\" + port : port;
+}
+#else
 void OnInterrupt(int) {
   if (interrupted) _exit(130);
   interrupted = 1;
-  static const char kNote[] = "\nStopping after the current step (Ctrl-C again to quit at once)...\n";
-  ssize_t ignored = write(STDERR_FILENO, kNote, sizeof kNote - 1);
+  ssize_t ignored = write(STDERR_FILENO, kStoppingNote, sizeof kStoppingNote - 1);
   (void)ignored;
 }
+
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+std::string DeviceNameFor(const std::string& port) { return port; }
+#endif
 
 // What a stop at this state leaves in the radio, for the technician.
 const char* RadioLeftIn(UpdateState state, const std::string& esn) {
@@ -93,7 +126,7 @@ int main(int argc, char** argv) {
   }
 
   Clock& clock = SystemClock();
-  const bool interactive = isatty(STDOUT_FILENO) && isatty(STDIN_FILENO);
+  const bool interactive = IsTerminal(stdout) && IsTerminal(stdin);
   TerminalHost host(stdout, stdin, interactive, options->answer, clock);
   ImageCatalogue catalogue(host);
   RadioLink link(CreateSystemSerialDevice(), clock);
@@ -101,6 +134,10 @@ int main(int argc, char** argv) {
 
   // The window's start-up: the carried images (or the given folder's files), the version area and
   // the report of what is missing, all before anything is sent to the radio.
+  if (!options->firmwareDir.empty() && !std::filesystem::is_directory(options->firmwareDir)) {
+    std::fprintf(stderr, "p25update-cli: --firmware-dir %s is not a folder\n", options->firmwareDir.c_str());
+    return 2;
+  }
   if (!options->firmwareDir.empty()) {
     for (const std::string& problem : catalogue.LoadAllFromFolder(options->firmwareDir))
       host.ShowMessage(problem);
@@ -116,17 +153,21 @@ int main(int argc, char** argv) {
   catalogue.ReportAvailability();
 
   PortTable ports;
-  ports.Add(options->port, options->port);
+  ports.Add(options->port, DeviceNameFor(options->port));
   UpdateEngine engine(link, catalogue, host, clock, ports);
   if (!options->recoveryDir.empty()) engine.SetRecoveryDirectory(options->recoveryDir);
   engine.Initialise();
   engine.Values().selectedBaudIndex = options->baudIndex;
 
+#ifdef _WIN32
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#else
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+#endif
 
   engine.OnUpdateClicked();
   while (engine.currentState != UpdateState::Finished) {
