@@ -1,5 +1,9 @@
 #include "TerminalHost.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cerrno>
 #include <cstring>
 
@@ -110,6 +114,13 @@ void TerminalHost::ExplainSystemError() {
   link_->LastError(&code, &system);
   if (system == 0 || (code != kErrorPortOpen && code != kErrorPortConfiguration)) return;
   std::string reason = SystemErrorText(system);
+#ifdef _WIN32
+  // Windows refuses a port that another program holds with "access denied".
+  if (system == ERROR_ACCESS_DENIED || system == ERROR_SHARING_VIOLATION)
+    reason += ": another program is using the port; close it and try again";
+  else if (system == ERROR_FILE_NOT_FOUND || system == ERROR_PATH_NOT_FOUND)
+    reason += ": there is no such port on this computer; check the port name (COM1 to COM10)";
+#else
   if (system == EACCES || system == EPERM)
     reason += ": this user may not use the port; add it to the group that owns the device (often "
               "'dialout': sudo usermod -aG dialout $USER) and log in again";
@@ -117,6 +128,7 @@ void TerminalHost::ExplainSystemError() {
     reason += ": another program is using the port; close it and try again";
   else if (system == ENOENT)
     reason += ": there is no such device; check the cable and the port name (--list-ports)";
+#endif
   PrintLine("Reason: " + reason);
 }
 

@@ -40,13 +40,27 @@ foreach(slot dat_id sgn_id IN ZIP_LISTS P25_FIRMWARE_SLOTS P25_FIRMWARE_DAT_IDS 
   endforeach()
 endforeach()
 
+if(CMAKE_CROSSCOMPILING)
+  include(${CMAKE_CURRENT_LIST_DIR}/HostTools.cmake)
+  set(p25_generator "${P25_HOST_FIRMWARE_GEN}")
+  set(p25_generator_target p25hosttools)
+else()
+  set(p25_generator p25firmware-gen)
+  set(p25_generator_target p25firmware-gen)
+endif()
+
 if(NOT P25_FIRMWARE_DIR)
   add_custom_command(
     OUTPUT ${p25_embedded_files}
-    COMMAND p25firmware-gen "${p25_firmware_folder}"
-    DEPENDS p25firmware-gen
+    COMMAND ${p25_generator} "${p25_firmware_folder}"
+    DEPENDS ${p25_generator_target}
     COMMENT "Generating the placeholder firmware set"
     VERBATIM)
+endif()
+
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/FirmwareResources.cmake)
+  return()
 endif()
 
 # The bytes go in with the assembler's .incbin, straight from the files, so no huge source is compiled.
