@@ -234,6 +234,9 @@ void UpdateDialog::RunEngine(const std::function<void()>& call) {
     engine_.OnTimer(kRebootWatchdogTimer);
   }
   painter_.SetActive(false);
+  // Input held back during the waits is otherwise delivered only with the next event from the window
+  // system on some platforms; a press made during a tick is handled as soon as the tick is over.
+  if (painter_.TakeHeldInput()) QTimer::singleShot(0, this, [] { QCoreApplication::processEvents(); });
 }
 
 void UpdateDialog::OnUpdateClicked() {

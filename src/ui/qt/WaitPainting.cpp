@@ -15,6 +15,7 @@ void WaitPainter::Pump() {
   if (!active_ || pumping_) return;
   if (since_.isValid() && since_.elapsed() < kIntervalMs) return;
   pumping_ = true;
+  heldInput_ = true;
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   pumping_ = false;
   since_.start();

@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
@@ -20,9 +21,12 @@ public:
   void SetActive(bool active);
   bool Active() const { return active_; }
   void Pump();
+  // Whether a pump held user input back since the last call.
+  bool TakeHeldInput() { return std::exchange(heldInput_, false); }
 
 private:
   bool active_ = false;
+  bool heldInput_ = false;
   bool pumping_ = false;
   QElapsedTimer since_;
 };

@@ -1,0 +1,200 @@
+#include "UpdateDialog.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "ResourceIds.h"
+#include "platform/SerialDevice.h"
+
+namespace p25 {
+
+UpdateDialog::UpdateDialog(HINSTANCE instance, std::unique_ptr<SerialDevice> device, Clock& clock,
+                           const ResourceSource& resources, PortTable ports)
+    : instance_(instance),
+      icon_(LoadIconA(instance, MAKEINTRESOURCEA(P25_IDI_PROGRAM))),
+      link_(std::move(device), clock),
+      catalogue_(*this, resources),
+      engine_(link_, catalogue_, *this, clock, std::move(ports)),
+      about_(instance),
+      help_(instance),
+      pleaseWait_(instance) {}
+
+UpdateDialog::~UpdateDialog() {
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+bool UpdateDialog::Create() {
+  CreateDialogParamA(instance_, MAKEINTRESOURCEA(P25_IDD_MAIN), nullptr, Procedure, reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) return false;
+  ShowWindow(window_, SW_SHOW);
+  return true;
+}
+
+bool UpdateDialog::PreTranslate(MSG& message) {
+  for (HWND window : {window_, help_.Window(), pleaseWait_.Window()})
+    if (window != nullptr && IsDialogMessageA(window, &message)) return true;
+  return false;
+}
+
+INT_PTR CALLBACK UpdateDialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<UpdateDialog*>(lParam);
+    SetWindowLongPtrA(window, DWLP_USER, lParam);
+    self->window_ = window;
+    return self->InitDialog();
+  }
+  auto* self = reinterpret_cast<UpdateDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+  return self == nullptr ? FALSE : self->Handle(message, wParam, lParam);
+}
+
+INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  (void)lParam;
+  switch (message) {
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == P25_IDM_ABOUT_BOX) {
+        about_.Run(window_);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_PAINT:
+      return PaintMinimised() ? TRUE : FALSE;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<INT_PTR>(icon_);
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kIdUpdateButton: engine_.OnUpdateClicked(); return TRUE;
+        case kIdExitButton: OnExitClicked(); return TRUE;
+        case P25_ID_HELP_ABOUT: about_.Run(window_); return TRUE;
+        case P25_ID_HELP_CONTROLS: help_.Open(window_); return TRUE;
+        // Enter on a list and Escape: the window has no OK or Cancel of its own.
+        default: return TRUE;
+      }
+    case WM_TIMER:
+      if (wParam == kUpdateTimer || wParam == kRebootWatchdogTimer) engine_.OnTimer(static_cast<int>(wParam));
+      return FALSE;
+    case WM_CLOSE:
+      OnExitClicked();
+      return TRUE;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return FALSE;
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+BOOL UpdateDialog::InitDialog() {
+  WindowValues& values = engine_.Values();
+  ExchangeData(ExchangeDirection::ToControls, values);
+  AddAboutToSystemMenu();
+  SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  catalogue_.LoadAll();
+  values.ErrorDetail.clear();
+  catalogue_.ApplyVersionArea();
+  engine_.Initialise();
+  FillLists();
+  SetWindowTextA(window_, kWindowTitle);
+  engine_.RefreshStatus();
+  for (int id : {kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue}) ShowControl(id, false);
+  // Shown before the window is: the window appears once start-up is complete.
+  catalogue_.ReportAvailability();
+  ExchangeData(ExchangeDirection::ToControls, values);
+  return TRUE;
+}
+
+void UpdateDialog::AddAboutToSystemMenu() {
+  HMENU menu = GetSystemMenu(window_, FALSE);
+  if (menu == nullptr) return;
+  char text[256] = {};
+  if (LoadStringA(instance_, P25_IDS_ABOUT_ENTRY, text, sizeof text) <= 0) return;
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, P25_IDM_ABOUT_BOX, text);
+}
+
+void UpdateDialog::FillLists() {
+  for (int i = 0; i < kBaudRateCount; ++i)
+    SendDlgItemMessageA(window_, kIdBaudList, CB_INSERTSTRING, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(std::to_string(kBaudRates[i]).c_str()));
+  const PortTable& ports = engine_.Ports();
+  for (int i = 0; i < ports.Size(); ++i)
+    SendDlgItemMessageA(window_, kIdPortList, CB_INSERTSTRING, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(ports.displayNames[static_cast<size_t>(i)].c_str()));
+}
+
+bool UpdateDialog::PaintMinimised() {
+  if (!IsIconic(window_)) return false;
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window_, &paint);
+  SendMessageA(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(window_, &client);
+  const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, icon_);
+  EndPaint(window_, &paint);
+  return true;
+}
+
+void UpdateDialog::OnExitClicked() {
+  // Nothing is asked and nothing is sent to the radio; the timers end with the window.
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+void UpdateDialog::ShowControl(int id, bool show) {
+  if (HWND control = GetDlgItem(window_, id)) ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+}
+
+void UpdateDialog::SetControlText(int id, const std::string& text) {
+  HWND control = GetDlgItem(window_, id);
+  if (control == nullptr) return;
+  // Rewriting an unchanged text makes the control flicker on every tick.
+  const int length = GetWindowTextLengthA(control);
+  std::vector<char> current(static_cast<size_t>(length) + 1, '\0');
+  GetWindowTextA(control, current.data(), length + 1);
+  if (text != current.data()) SetWindowTextA(control, text.c_str());
+}
+
+void UpdateDialog::ShowMessage(const std::string& text) {
+  MessageBoxA(window_, text.c_str(), kApplicationName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool UpdateDialog::AskYesNo(const std::string& text) {
+  return MessageBoxA(window_, text.c_str(), kApplicationName, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
+void UpdateDialog::EnableControl(int id, bool enable) {
+  if (HWND control = GetDlgItem(window_, id)) EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void UpdateDialog::SetProgress(int id, int percent) {
+  SendDlgItemMessageA(window_, id, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+void UpdateDialog::ExchangeData(ExchangeDirection direction, WindowValues& values) {
+  if (window_ == nullptr) return;
+  if (direction == ExchangeDirection::FromControls) {
+    values.selectedPortIndex = static_cast<int32_t>(SendDlgItemMessageA(window_, kIdPortList, CB_GETCURSEL, 0, 0));
+    values.selectedBaudIndex = static_cast<int32_t>(SendDlgItemMessageA(window_, kIdBaudList, CB_GETCURSEL, 0, 0));
+    return;
+  }
+  SetControlText(kIdActivityLine, values.ActivityText);
+  SetControlText(kIdErrorLine, values.ErrorText);
+  SetControlText(kIdTimeValue, values.TimeRemainingText);
+  SetControlText(kIdBytesValue, values.BytesRemainingText);
+  SendDlgItemMessageA(window_, kIdPortList, CB_SETCURSEL, static_cast<WPARAM>(values.selectedPortIndex), 0);
+  SendDlgItemMessageA(window_, kIdBaudList, CB_SETCURSEL, static_cast<WPARAM>(values.selectedBaudIndex), 0);
+  catalogue_.ExchangeTexts();
+}
+
+void UpdateDialog::StartTimer(int id, uint32_t periodMs) { SetTimer(window_, static_cast<UINT_PTR>(id), periodMs, nullptr); }
+void UpdateDialog::StopTimer(int id) { KillTimer(window_, static_cast<UINT_PTR>(id)); }
+void UpdateDialog::Beep() { MessageBeep(MB_ICONHAND); }
+bool UpdateDialog::OpenPleaseWait() { return pleaseWait_.Open(window_); }
+void UpdateDialog::ClosePleaseWait() { pleaseWait_.Close(); }
+
+}  // namespace p25

@@ -1,0 +1,80 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "AuxDialogs.h"
+#include "engine/UpdateEngine.h"
+#include "images/Catalogue.h"
+#include "platform/PortTable.h"
+#include "platform/Resources.h"
+#include "session/RadioLink.h"
+
+namespace p25 {
+
+class Clock;
+class SerialDevice;
+
+// Caption of the program's message boxes.
+inline constexpr char kApplicationName[] = "Update";
+inline constexpr char kWindowTitle[] = "Ovrane 25 Firmware Update";
+
+// The main window: a modeless dialog from template 102 that owns the radio link, the image catalogue
+// and the update engine, and runs the engine in its window timer. The engine reaches it only through
+// UpdateHost, so it shows exactly what every other front end shows.
+class UpdateDialog final : public UpdateHost {
+public:
+  UpdateDialog(HINSTANCE instance, std::unique_ptr<SerialDevice> device, Clock& clock,
+               const ResourceSource& resources = EmbeddedResources(), PortTable ports = SystemPortTable());
+  ~UpdateDialog() override;
+  UpdateDialog(const UpdateDialog&) = delete;
+  UpdateDialog& operator=(const UpdateDialog&) = delete;
+
+  // Creates the window (initialising it before it is first shown) and shows it.
+  bool Create();
+  // Lets the modeless windows take their keyboard messages; true when one did.
+  bool PreTranslate(MSG& message);
+
+  HWND Window() const { return window_; }
+  UpdateEngine& Engine() { return engine_; }
+  RadioLink& Link() { return link_; }
+  ControlsHelpDialog& Help() { return help_; }
+  PleaseWaitDialog& PleaseWait() { return pleaseWait_; }
+
+  // UpdateHost.
+  void ShowControl(int id, bool show) override;
+  void SetControlText(int id, const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
+  void EnableControl(int id, bool enable) override;
+  void SetProgress(int id, int percent) override;
+  void ExchangeData(ExchangeDirection direction, WindowValues& values) override;
+  void StartTimer(int id, uint32_t periodMs) override;
+  void StopTimer(int id) override;
+  bool AskYesNo(const std::string& text) override;
+  void Beep() override;
+  bool OpenPleaseWait() override;
+  void ClosePleaseWait() override;
+  bool IsPleaseWaitOpen() const override { return pleaseWait_.IsOpen(); }
+
+private:
+  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  BOOL InitDialog();
+  void AddAboutToSystemMenu();
+  void FillLists();
+  bool PaintMinimised();
+  void OnExitClicked();
+
+  HINSTANCE instance_;
+  HICON icon_;
+  RadioLink link_;
+  ImageCatalogue catalogue_;
+  UpdateEngine engine_;
+  AboutDialog about_;
+  ControlsHelpDialog help_;
+  PleaseWaitDialog pleaseWait_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace p25
