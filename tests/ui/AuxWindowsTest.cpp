@@ -37,8 +37,9 @@ private slots:
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines[0].endsWith(QLatin1Char('.')));
     QVERIFY(lines[1].isEmpty());
-    QCOMPARE(lines[2], QStringLiteral("Update will check the hardware version of the attached radio (7305812-501 or "
-                                      "7305812-503 or later) and automatically select the correct software version."));
+    QCOMPARE(lines[2],
+             QStringLiteral("Update will check the hardware version of the attached radio (7305812-501 or "
+                            "7305812-503 or later) and automatically select the correct software version."));
     QVERIFY(text->alignment() & Qt::AlignHCenter);
     QVERIFY(text->wordWrap());
     SaveScreenshot(help, QStringLiteral("window-help.png"));

@@ -91,7 +91,8 @@ struct WindowRig {
   void FollowUpdateTimer() {
     QTimer* timer = dialog->Timer(kUpdateTimer);
     if (timer == nullptr || timerFollowed) return;
-    QObject::connect(timer, &QTimer::timeout, [this] { clock.Advance(uint64_t{kUpdateTimerPeriodMs} * 1000); });
+    QObject::connect(timer, &QTimer::timeout,
+                     [this] { clock.Advance(uint64_t{kUpdateTimerPeriodMs} * 1000); });
     timerFollowed = true;
   }
   UpdateEngine& Engine() { return dialog->Engine(); }
@@ -138,7 +139,8 @@ private:
   void Answer() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
-    boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), owner_->isVisible()});
+    boxes.push_back(
+        {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), owner_->isVisible()});
     QAbstractButton* button = box->button(answer_);
     if (button == nullptr) button = box->buttons().value(0);
     button->click();

@@ -5,7 +5,6 @@
 
 #include "Artwork.h"
 #include "MainDialogTemplate.h"
-
 #include "WindowRig.h"
 
 namespace p25::testing {
@@ -38,8 +37,8 @@ private slots:
 
     // Status area: only the picture.
     QVERIFY(rig.Shown(kIdPicture));
-    for (int id : {kIdActivityLine, kIdErrorLine, kIdOverallProgress, kIdStepProgress, kIdTimeCaption, kIdTimeValue,
-                   kIdBytesCaption, kIdBytesValue})
+    for (int id : {kIdActivityLine, kIdErrorLine, kIdOverallProgress, kIdStepProgress, kIdTimeCaption,
+                   kIdTimeValue, kIdBytesCaption, kIdBytesValue})
       QVERIFY2(!rig.Shown(id), qPrintable(QString::number(id)));
 
     // One line per family, without DSP rows, path fields, the FLASH row or the older captions.
@@ -52,8 +51,8 @@ private slots:
     QCOMPARE(rig.Text(kIdVersion501Control), QStringLiteral("5.13"));
     for (int id : {kIdCaption503Dsp, kIdVersion503Dsp, kIdCaption501Dsp, kIdVersion501Dsp, kIdPathControlA,
                    kIdPathControlB, kIdPathDsp, kIdPathControl, kIdPathDsp501, kIdPathFlash, kIdCaptionFlash,
-                   kIdVersionFlash, kIdCaptionControl1, kIdCaptionControl2, kIdCaptionDspUnnamed, kIdCaptionControl,
-                   kIdCaptionDsp})
+                   kIdVersionFlash, kIdCaptionControl1, kIdCaptionControl2, kIdCaptionDspUnnamed,
+                   kIdCaptionControl, kIdCaptionDsp})
       QVERIFY2(!rig.Shown(id), qPrintable(QString::number(id)));
     QCOMPARE(rig.At<QGroupBox>(kIdGroup503)->title(), QStringLiteral("503+"));
 

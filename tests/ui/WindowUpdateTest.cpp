@@ -110,7 +110,8 @@ private slots:
     probe.start(1);
 
     rig.Click(kIdUpdateButton);
-    QVERIFY(rig.RunUntilFinished(60000, [&] { pleaseWaitSeen = pleaseWaitSeen || rig.dialog->IsPleaseWaitOpen(); }));
+    QVERIFY(rig.RunUntilFinished(60000,
+                                 [&] { pleaseWaitSeen = pleaseWaitSeen || rig.dialog->IsPleaseWaitOpen(); }));
     probe.stop();
 
     QCOMPARE(rig.Text(kIdActivityLine), QStringLiteral("Update Completed Succesfully"));
@@ -124,7 +125,7 @@ private slots:
     QVERIFY(!rig.dialog->IsPleaseWaitOpen());
     QVERIFY(!rig.dialog->Timer(kRebootWatchdogTimer)->isActive());
     const std::set<int> everShown = {kIdOverallProgress, kIdStepProgress, kIdTimeCaption, kIdTimeValue,
-                                     kIdBytesCaption, kIdBytesValue, kIdActivityLine};
+                                     kIdBytesCaption,    kIdBytesValue,   kIdActivityLine};
     QVERIFY(std::includes(recorder.shown.begin(), recorder.shown.end(), everShown.begin(), everShown.end()));
     QCOMPARE(rig.radio.SerialNumber(), 12345u);
     // The window kept painting during the engine's waits, and no tick ran inside another.

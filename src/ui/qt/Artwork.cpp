@@ -47,7 +47,8 @@ void DrawIcon(QPainter& p) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(200, 206, 214));
   for (int row = 0; row < 3; ++row)
-    for (int column = 0; column < 3; ++column) p.drawRect(QRectF(10.5 + column * 4, 19.5 + row * 3.6, 2.6, 2.2));
+    for (int column = 0; column < 3; ++column)
+      p.drawRect(QRectF(10.5 + column * 4, 19.5 + row * 3.6, 2.6, 2.2));
 
   // Update badge: a blue disc with a downward arrow.
   QRadialGradient disc(QPointF(23, 22), 9);
@@ -131,8 +132,8 @@ QPixmap LogoPixmap() {
   p.setPen(Qt::white);
   p.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, word);
   p.setPen(kOrange);
-  p.drawText(nameBox.adjusted(QFontMetricsF(name).horizontalAdvance(word), 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-             number);
+  p.drawText(nameBox.adjusted(QFontMetricsF(name).horizontalAdvance(word), 0, 0, 0),
+             Qt::AlignLeft | Qt::AlignVCenter, number);
 
   p.fillRect(QRectF(63, 40, 170, 1.5), kOrange);
 

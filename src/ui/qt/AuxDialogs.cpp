@@ -105,11 +105,11 @@ void ModelessWindow::Close() {
 }
 
 QString ControlsHelpDialog::HelpText() {
-  return QStringLiteral(
-             "For help with this update, call Ovrane Technical Support at 1-800-555-0147.") +
+  return QStringLiteral("For help with this update, call Ovrane Technical Support at 1-800-555-0147.") +
          QLatin1Char('\n') + QLatin1Char('\n') +
-         QStringLiteral("Update will check the hardware version of the attached radio (7305812-501 or 7305812-503 or "
-                        "later) and automatically select the correct software version.");
+         QStringLiteral(
+             "Update will check the hardware version of the attached radio (7305812-501 or 7305812-503 or "
+             "later) and automatically select the correct software version.");
 }
 
 AuxWindow* ControlsHelpDialog::Create(QWidget* owner) {
@@ -128,7 +128,8 @@ AuxWindow* PleaseWaitDialog::Create(QWidget* owner) {
   auto* window = new AuxWindow(owner, QStringLiteral("Please Wait"), 279, 156, false);
   window->setObjectName(QStringLiteral("PleaseWaitDialog"));
   AddText(window, 1028, QStringLiteral("Please Wait."), 71, 32, 108, 11);
-  AddText(window, 1029, QStringLiteral("Do not disconnect the radio while the orange LED is lit."), 72, 45, 97, 58)
+  AddText(window, 1029, QStringLiteral("Do not disconnect the radio while the orange LED is lit."), 72, 45,
+          97, 58)
       ->setWordWrap(true);
   return window;
 }

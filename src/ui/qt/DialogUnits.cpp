@@ -8,7 +8,8 @@ namespace p25 {
 DialogUnits DialogUnits::ForFont(const QFont& font) {
   // The average width is taken over both alphabets and rounded, as the dialog templates expect.
   const QFontMetrics metrics(font);
-  const int alphabet = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int alphabet =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   DialogUnits units;
   units.baseX = (alphabet / 26 + 1) / 2;
   units.baseY = metrics.height();

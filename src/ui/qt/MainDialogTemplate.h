@@ -5,8 +5,19 @@ namespace p25 {
 
 // The main window's layout in dialog units: every control with its id, kind, initial text, place and
 // whether it shows when the window is created.
-enum class ControlKind { DefaultButton, PushButton, DropList, Text, ActivityLine, ErrorLine, ProgressBar, Icon,
-                         Picture, GroupBox, PathField };
+enum class ControlKind {
+  DefaultButton,
+  PushButton,
+  DropList,
+  Text,
+  ActivityLine,
+  ErrorLine,
+  ProgressBar,
+  Icon,
+  Picture,
+  GroupBox,
+  PathField
+};
 
 struct ControlTemplate {
   int id;

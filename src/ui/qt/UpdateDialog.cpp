@@ -99,7 +99,8 @@ void UpdateDialog::BuildControls(QWidget* client) {
       case ControlKind::PushButton: {
         auto* button = new QPushButton(text, client);
         button->setDefault(t.kind == ControlKind::DefaultButton);
-        if (t.id == kIdUpdateButton) connect(button, &QPushButton::clicked, this, [this] { OnUpdateClicked(); });
+        if (t.id == kIdUpdateButton)
+          connect(button, &QPushButton::clicked, this, [this] { OnUpdateClicked(); });
         if (t.id == kIdExitButton) connect(button, &QPushButton::clicked, this, [this] { OnExitClicked(); });
         widget = button;
         break;
@@ -211,7 +212,8 @@ bool UpdateDialog::InitDialog() {
   for (int i = 0; i < ports.Size(); ++i) {
     const QString shown = QString::fromStdString(ports.displayNames[static_cast<size_t>(i)]);
     portList->insertItem(i, shown);
-    portList->setItemData(i, QString::fromStdString(ports.deviceNames[static_cast<size_t>(i)]), Qt::ToolTipRole);
+    portList->setItemData(i, QString::fromStdString(ports.deviceNames[static_cast<size_t>(i)]),
+                          Qt::ToolTipRole);
     widest = std::max(widest, portList->fontMetrics().horizontalAdvance(shown));
   }
   // Device names can be longer than the closed list is wide; the opened list shows them whole.
