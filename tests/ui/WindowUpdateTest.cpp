@@ -74,17 +74,23 @@ private slots:
     QVERIFY(rig.Shown(kIdVersion503Control) && rig.Shown(kIdVersion501Control));
   }
 
-  void theChosenListRowsAreWhatTheEngineUses() {
-    WindowRig rig;
+  void theChosenListRowsAreWhatTheEngineUsesAndLowers() {
+    SimulatedRadio::Options options = WindowRadio();
+    options.faults.refusedRates = {38400};
+    WindowRig rig(options);
     rig.Start();
     rig.At<QComboBox>(kIdPortList)->setCurrentIndex(9);
-    rig.At<QComboBox>(kIdBaudList)->setCurrentIndex(1);
     rig.Click(kIdUpdateButton);
     QCOMPARE(rig.Engine().Values().selectedPortIndex, 9);
-    QCOMPARE(rig.Engine().Values().selectedBaudIndex, 1);
+    QCOMPARE(rig.Engine().Values().selectedBaudIndex, 2);
     QVERIFY(QTest::qWaitFor([&] { return rig.line->IsOpen(); }));
     QCOMPARE(QString::fromStdString(rig.line->DeviceName()), QStringLiteral("\\\\.\\COM10"));
     QCOMPARE(rig.At<QComboBox>(kIdPortList)->currentText(), QStringLiteral("COM10"));
+    // The radio refuses 38400; the list shows the rate the link settled on.
+    QVERIFY(QTest::qWaitFor([&] { return rig.Engine().previousState >= UpdateState::CheckCompatibility; }));
+    QCOMPARE(rig.At<QComboBox>(kIdBaudList)->currentText(), QStringLiteral("19200"));
+    rig.Click(kIdUpdateButton);
+    QCOMPARE(rig.At<QComboBox>(kIdBaudList)->currentText(), QStringLiteral("19200"));
   }
 
   void aWholeUpdateEndsWithOkAndOkReturnsToIdle() {
