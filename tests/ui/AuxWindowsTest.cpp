@@ -130,7 +130,7 @@ private slots:
     WindowRig rig;
     rig.Start();
     rig.Click(kIdUpdateButton);
-    QVERIFY(QTest::qWaitFor([&] { return rig.Engine().previousState >= UpdateState::BootMode; }));
+    QVERIFY(QTest::qWaitFor([&] { return rig.line->IsOpen(); }));
     QVERIFY(rig.dialog->OpenPleaseWait());
     rig.dialog->close();
     QVERIFY(rig.dialog->HasExited());
