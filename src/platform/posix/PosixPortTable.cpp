@@ -37,7 +37,8 @@ PortTable SystemPortTable() {
     while (start <= all.size()) {
       const size_t end = std::min(all.find(':', start), all.size());
       const std::string path = all.substr(start, end - start);
-      if (!path.empty()) AddUnique(table, path, path);
+      // The list is narrow: show the name, open the path.
+      if (!path.empty()) AddUnique(table, std::filesystem::path(path).filename().string(), path);
       start = end + 1;
     }
   }
