@@ -23,9 +23,15 @@ std::string Text(HWND control) {
 
 int Wait(const std::string& expected, int seconds) {
   std::string shown;
+  bool seen = false;
   for (DWORD start = GetTickCount(); GetTickCount() - start < static_cast<DWORD>(seconds) * 1000; Sleep(200)) {
     HWND window = FindWindowA(nullptr, kTitle);
+    if (window == nullptr && seen) {
+      std::printf("the window closed\n");
+      return 1;
+    }
     if (window == nullptr) continue;
+    seen = true;
     const std::string activity = Text(GetDlgItem(window, kActivityLine));
     HWND errorLine = GetDlgItem(window, kErrorLine);
     const std::string error = IsWindowVisible(errorLine) ? Text(errorLine) : std::string();
