@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/FileSystem.h"
 
@@ -24,19 +23,5 @@ bool AppendDurably(const std::string& path, const std::string& bytes) {
   if (!CloseHandle(file)) ok = false;
   return ok;
 }
-
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-  contents.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[4096];
-  size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, n);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
-
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
 }  // namespace p25
