@@ -38,6 +38,20 @@ update() {
   local status=$?
   [ "$status" = "$expected" ] || fail "exit status $status, expected $expected"
 }
+# interrupt_at LINE [cli options...]: runs the updater, presses Ctrl-C a second after LINE shows, and
+# expects status 130.
+interrupt_at() {
+  local line=$1
+  shift
+  "$cli" --recovery-dir "$work" "$@" </dev/null >"$work/cli.out" 2>&1 &
+  local pid=$!
+  for _ in $(seq 900); do grep -qF -- "$line" "$work/cli.out" && break; sleep 0.1; done
+  sleep 1
+  kill -INT "$pid"
+  wait "$pid"
+  local status=$?
+  [ "$status" = 130 ] || fail "exit status $status, expected 130"
+}
 expect_line() { grep -qxF -- "$1" "$work/cli.out" || fail "no line: $1"; }
 expect_radio() { "$check" "$work/state" "$1" "$2" "$3" || fail "radio state"; }
 
@@ -137,6 +151,29 @@ case "$scenario" in
     [ "$status" = 130 ] || fail "exit status $status, expected 130"
     grep -q '^Update cancelled during "' "$work/cli.out" || fail "no word on the radio's state"
     ls "$work"/1234ABCD >/dev/null 2>&1 || fail "recovery file lost"
+    ;;
+  stopped-before-erase)
+    # Ctrl-C in the pause before the first erase: the erase never goes out.
+    start_sim --serial 4715 --lose-serial --transcript "$work/transcript"
+    interrupt_at "Erasing CONTROL code in radio" --port "$work/radio" --firmware-dir "$small"
+    grep -q "running the FLASH code at 38400 baud and its firmware was not changed: switch the radio off and on" \
+      "$work/cli.out" || fail "no word on the radio's state"
+    ! grep -q "EraseFlash" "$work/transcript" || fail "an erase went out after Ctrl-C"
+    # The radio stays in its FLASH code until it is powered again; then the update completes.
+    update 1 --port "$work/radio" --firmware-dir "$small" --yes
+    grep -qi "switch the radio off and on" "$work/cli.out" || fail "no power-cycle advice"
+    kill -USR1 "${sims[0]}"
+    sleep 0.5
+    update 0 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Update Completed Succesfully"
+    stop_sims
+    expect_radio "$small" 503 4715
+    ;;
+  stopped-after-erase)
+    start_sim --serial 4716 --lose-serial
+    interrupt_at "Downloading CONTROL code block 1" --port "$work/radio" --firmware-dir "$small"
+    grep -q "the radio will not work until an update completes; its serial number 4716 is kept in $work/1234ABCD" \
+      "$work/cli.out" || fail "no word on the kept serial number"
     ;;
   *)
     echo "unknown scenario $scenario"
