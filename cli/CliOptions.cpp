@@ -4,6 +4,7 @@ namespace p25 {
 
 const char* CliUsage() {
   return "Usage: p25update-cli --port DEVICE [--baud 9600|19200|38400] [--yes|--no] [--firmware-dir DIR]\n"
+         "                    [--recovery-dir DIR] [--log FILE] [--trace]\n"
          "       p25update-cli --list-ports | --versions | --help\n"
          "\n"
          "Updates the firmware of the radio on DEVICE, as the window's Update button does.\n"
@@ -18,6 +19,11 @@ const char* CliUsage() {
          "                      instead of the carried ones; they are read again at every update\n"
          "  --recovery-dir DIR  folder of the recovery files that keep each radio's serial number\n"
          "                      (default: the current folder)\n"
+         "  --log FILE          write the update's support log to FILE (default: a new file in\n"
+         "                      $XDG_STATE_HOME/p25update/logs, or ~/.local/state/p25update/logs;\n"
+         "                      %LOCALAPPDATA%\\p25update\\logs on Windows; the newest 50 are kept)\n"
+         "  --trace             add every byte sent and received, in hex and decoded, to the log\n"
+         "                      (P25UPDATE_TRACE=1 does the same)\n"
          "  --list-ports        print the serial ports of this machine, one per line\n"
          "  --versions          print the software versions carried for each radio family\n"
          "  --help              print this text\n"
@@ -62,6 +68,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       if (!value(options.firmwareDir)) return std::nullopt;
     } else if (arg == "--recovery-dir") {
       if (!value(options.recoveryDir)) return std::nullopt;
+    } else if (arg == "--log") {
+      if (!value(options.logFile)) return std::nullopt;
+    } else if (arg == "--trace") {
+      options.trace = true;
     } else if (arg == "--list-ports") {
       options.listPorts = true;
     } else if (arg == "--versions") {

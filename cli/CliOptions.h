@@ -13,6 +13,8 @@ struct CliOptions {
   CliAnswer answer = CliAnswer::Ask;
   std::string firmwareDir;
   std::string recoveryDir;
+  std::string logFile;
+  bool trace = false;
   bool listPorts = false;
   bool versions = false;
   bool help = false;

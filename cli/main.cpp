@@ -15,9 +15,11 @@
 
 #include "CliOptions.h"
 #include "TerminalHost.h"
+#include "engine/SupportLog.h"
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
 #include "platform/Clock.h"
+#include "platform/LogFolder.h"
 #include "platform/PortTable.h"
 #include "platform/SerialDevice.h"
 #include "platform/StopSignal.h"
@@ -137,6 +139,23 @@ int main(int argc, char** argv) {
   engine.Initialise();
   engine.Values().selectedBaudIndex = options->baudIndex;
 
+  SupportLogOptions logOptions;
+  logOptions.program = "p25update-cli";
+  logOptions.file = options->logFile;
+  if (logOptions.file.empty()) logOptions.folder = DefaultLogFolder();
+  logOptions.trace = options->trace || TraceRequestedByEnvironment();
+  logOptions.notice = [&host](const std::string& text) {
+    host.FinishLine();
+    std::fprintf(stderr, "p25update-cli: %s\n", text.c_str());
+  };
+  SupportLog log(clock, logOptions);
+  log.Attach(link, engine);
+  // Where support finds the whole story of an update that did not complete.
+  auto printLogPath = [&log] {
+    log.Close();
+    if (!log.Failed() && !log.Path().empty()) std::printf("Support log: %s\n", log.Path().c_str());
+  };
+
   StopSignal stop;
   stopSignal = &stop;
   clock.WatchStop(&stop);
@@ -165,6 +184,7 @@ int main(int argc, char** argv) {
       engine.OnUpdateClicked();
       host.FinishLine();
       std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(state), engine.DescribeRadio().c_str());
+      printLogPath();
       return 130;
     }
     if (!host.Timers().PumpOnce(engine, clock)) break;
@@ -173,6 +193,9 @@ int main(int argc, char** argv) {
   const bool completed = host.Text(kIdUpdateButton) == "&OK";
   if (completed && engine.radioSerialNumber != 0)
     std::printf("Radio serial number: %d\n", engine.radioSerialNumber);
-  if (!completed) std::printf("%s\n", engine.FailureAdvice().c_str());
+  if (!completed) {
+    std::printf("%s\n", engine.FailureAdvice().c_str());
+    printLogPath();
+  }
   return completed ? 0 : 1;
 }

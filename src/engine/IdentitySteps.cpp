@@ -70,7 +70,10 @@ UpdateState UpdateEngine::OnIdentify() {
 }
 
 UpdateState UpdateEngine::OnSaveRecovery() {
-  if (!radioEsn.empty() && !AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber))) {
+  if (radioEsn.empty()) return OnCheckSerial();
+  const bool saved = AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber));
+  observer_->RecoveryFileAction(*this, RecoveryAction::Appended, saved);
+  if (!saved) {
     values_.ErrorDetail = "Can not write to drive";
     return UpdateState::Failed;
   }
@@ -100,7 +103,8 @@ bool UpdateEngine::SameRadioCheck() {
   }
   // A different radio: the saved number is not this radio's. Reads that all failed say nothing about
   // which radio is there, and the file may hold the only good copy of the number.
-  if (answered && !radioEsn.empty()) RemoveFile(RecoveryPath());
+  if (answered && !radioEsn.empty())
+    observer_->RecoveryFileAction(*this, RecoveryAction::RemovedOtherRadio, RemoveFile(RecoveryPath()));
   return false;
 }
 
@@ -128,6 +132,7 @@ UpdateState UpdateEngine::OnRestoreSerial() {
   if (const auto number = NumberToRestore(keepFile)) {
     radioSerialNumber = *number;
     ok = link_.SetSerialNumber(static_cast<uint32_t>(radioSerialNumber));
+    observer_->RecoveryFileAction(*this, RecoveryAction::Restored, ok);
     if (ok) {
       uint32_t reported = static_cast<uint32_t>(radioSerialNumber);
       ok = link_.ReadSerialNumber(reported);
@@ -149,7 +154,9 @@ UpdateState UpdateEngine::OnRestoreSerial() {
     return UpdateState::Failed;
   }
   // The file goes only once the radio holds a number again: until then it is the only good copy.
-  if (!radioEsn.empty() && !keepFile && radioSerialNumber != 0) RemoveFile(RecoveryPath());
+  if (!radioEsn.empty() && !keepFile && radioSerialNumber != 0)
+    observer_->RecoveryFileAction(*this, RecoveryAction::Removed, RemoveFile(RecoveryPath()));
+  if (keepFile) observer_->RecoveryFileAction(*this, RecoveryAction::Kept, true);
   values_.ActivityText = restored ? "Update Completed Succesfully" : kCheckSerialText;
   if (radioSerialNumber != 0) return OnComplete();
   values_.ActivityText = kRestoringText;

@@ -96,6 +96,7 @@ UpdateState UpdateEngine::OnComplete() {
   host_.ClosePleaseWait();
   link_.CloseComms();
   host_.SetControlText(kIdUpdateButton, "&OK");
+  observer_->UpdateCompleted(*this);
   return UpdateState::Finished;
 }
 

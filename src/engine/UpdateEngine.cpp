@@ -70,6 +70,7 @@ void UpdateEngine::StartUpdate() {
 }
 
 void UpdateEngine::StopUpdate() {
+  observer_->UpdateStopped(*this);
   host_.StopTimer(kUpdateTimer);
   // A stopped update leaves no reboot wait, wait window or open port behind.
   StopWatchdog();
@@ -135,6 +136,7 @@ void UpdateEngine::DispatchState() {
       values_.ErrorDetail = "Invalid next state detected";
       currentState = UpdateState::Failed;
     }
+    observer_->StateEntered(*this, currentState);
     ApplyEntryAction(currentState);
     RefreshStatus();
     // The pause gives the radio time between steps; a radio whose line is gone needs none, and the
@@ -263,6 +265,7 @@ UpdateState UpdateEngine::OnFailed() {
   link_.LastError(nullptr, &systemCode);
   // A lost device is the one failure the technician must act on at the radio: say why in the line.
   if (link_.DeviceLost() && systemCode != 0) values_.ErrorText += " (" + SystemErrorText(systemCode) + ")";
+  observer_->UpdateFailed(*this, link_.Status());
   host_.Beep();
   RefreshStatus();
   if (host_.IsPleaseWaitOpen()) host_.ClosePleaseWait();

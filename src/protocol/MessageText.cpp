@@ -1,4 +1,4 @@
-#include "MessageText.h"
+#include "protocol/MessageText.h"
 
 #include <cstdio>
 
@@ -74,15 +74,21 @@ std::string DescribeMessage(const uint8_t* message, int length) {
   return out;
 }
 
-std::string HexBytes(const std::vector<uint8_t>& bytes) {
+void AppendHex(std::string& out, const uint8_t* data, size_t count) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(bytes.size() * 3);
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i > 0) out += ' ';
-    out += kHex[bytes[i] >> 4];
-    out += kHex[bytes[i] & 0x0F];
+  if (count == 0) return;
+  const size_t at = out.size();
+  out.resize(at + count * 3 - 1, ' ');
+  char* cursor = out.data() + at;
+  for (size_t i = 0; i < count; ++i, cursor += 3) {
+    cursor[0] = kHex[data[i] >> 4];
+    cursor[1] = kHex[data[i] & 0x0F];
   }
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes) {
+  std::string out;
+  AppendHex(out, bytes.data(), bytes.size());
   return out;
 }
 
