@@ -99,7 +99,7 @@ void SupportLog::Detach() {
 }
 
 void SupportLog::Close() {
-  if (open_) Conclude(engine_, "unknown: the log was closed before the update ended");
+  if (open_) Conclude(engine_, "unknown", "the log was closed before the update ended");
   if (writer_) writer_->Join();
   CheckWriter();
 }
@@ -111,7 +111,7 @@ bool SupportLog::Failed() const { return writer_ && writer_->Failed(); }
 // ---- The update's file ----
 
 void SupportLog::Begin(const UpdateEngine& engine) {
-  if (open_) Conclude(&engine, "unknown: another update started");
+  if (open_) Conclude(&engine, "unknown", "another update started");
   writer_.reset();
   const WallClock now = Now();
   startMicros_ = clock_.ElapsedMicros();
@@ -170,17 +170,20 @@ void SupportLog::WriteHeader(const UpdateEngine& engine) {
   text_ += "\nTimes are milliseconds since the start.\n";
 }
 
-void SupportLog::Conclude(const UpdateEngine* engine, const std::string& outcome) {
+void SupportLog::Conclude(const UpdateEngine* engine, const std::string& outcome, const std::string& detail,
+                          bool failed) {
   trace_.Finish(text_);
   const uint64_t total = SinceStart(clock_.ElapsedMicros());
-  text_ += "\nOutcome    " + outcome + " after " + Seconds(total) + "\n";
+  text_ += "\nOutcome    " + outcome + " after " + Seconds(total) + (detail.empty() ? "" : ": " + detail) + "\n";
   if (engine != nullptr) {
     std::string radio = "serial number " + std::to_string(engine->radioSerialNumber) + ", ESN " +
                         (engine->radioEsn.empty() ? std::string("unknown") : engine->radioEsn);
-    if (features_) radio += Format(", HW features 0x%08X, family %s", *features_, FamilyName(*features_));
+    radio += features_ ? Format(", HW features 0x%08X, family %s", *features_, FamilyName(*features_))
+                       : std::string(", HW features not read");
     text_ += "Radio      " + radio + "\n";
     auto rateAt = [](int row) { return row >= 0 && row < kBaudRateCount ? std::to_string(kBaudRates[row]) : "none"; };
     std::string rates = "chosen " + rateAt(chosenRate_) + ", at the end " + rateAt(engine->Values().selectedBaudIndex);
+    if (rates_.empty()) rates += "; the radio was not asked for a rate";
     for (size_t i = 0; i < rates_.size(); ++i)
       rates += Format("%s%u (%s)", i == 0 ? "; asked the radio for " : ", ", rates_[i].rate,
                       rates_[i].accepted ? "accepted" : "refused");
@@ -188,7 +191,9 @@ void SupportLog::Conclude(const UpdateEngine* engine, const std::string& outcome
     if (!engine->radioEsn.empty())
       text_ += "Recovery   " + engine->RecoveryPath() +
                (FileMayExist(engine->RecoveryPath()) ? " is kept\n" : " is not there\n");
-    text_ += "Radio now  " + engine->DescribeRadio() + "\n";
+    const std::string now = engine->DescribeRadio();
+    text_ += "Radio now  " + now + "\n";
+    if (const std::string advice = engine->FailureAdvice(); failed && advice != now) text_ += "Advice     " + advice + "\n";
   }
   text_ += Format("Requests   %d, %d of them failed; %d states entered\n", requests_, failedRequests_, states_);
   Put();
@@ -270,22 +275,23 @@ void SupportLog::RecoveryFileAction(const UpdateEngine& engine, RecoveryAction a
 
 void SupportLog::UpdateFailed(const UpdateEngine& engine, const LinkStatus& link) {
   if (!open_) return;
-  Event(std::string("FAILED in ") + UpdateStateName(failedIn_) + ": " + engine.Values().ErrorText);
+  const std::string outcome = std::string("failed in ") + UpdateStateName(failedIn_);
+  Event(outcome + ": " + engine.Values().ErrorText);
   Detail(ErrorText(link));
-  Detail("advice: " + engine.FailureAdvice());
-  Conclude(&engine, std::string("failed in ") + UpdateStateName(failedIn_) + ": " + engine.Values().ErrorText);
+  Conclude(&engine, outcome, engine.Values().ErrorText, true);
 }
 
 void SupportLog::UpdateCompleted(const UpdateEngine& engine) {
   if (!open_) return;
   Event("completed: " + engine.Values().ActivityText);
-  Conclude(&engine, "completed: " + engine.Values().ActivityText);
+  Conclude(&engine, "completed", engine.Values().ActivityText);
 }
 
 void SupportLog::UpdateStopped(const UpdateEngine& engine) {
   if (!open_) return;
-  Event(std::string("stopped by the user in ") + UpdateStateName(state_));
-  Conclude(&engine, std::string("stopped by the user in ") + UpdateStateName(state_));
+  const std::string outcome = std::string("stopped by the user in ") + UpdateStateName(state_);
+  Event(outcome);
+  Conclude(&engine, outcome, "");
 }
 
 // ---- The link ----

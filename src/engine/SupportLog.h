@@ -80,7 +80,9 @@ private:
 
   void Begin(const UpdateEngine& engine);
   void WriteHeader(const UpdateEngine& engine);
-  void Conclude(const UpdateEngine* engine, const std::string& outcome);
+  // Writes the outcome and what the engine knows at the end, and lets the file close.
+  void Conclude(const UpdateEngine* engine, const std::string& outcome, const std::string& detail,
+                bool failed = false);
   void NameAfter(const std::string& esn);
   // A line with the time since the start; more lines of the same event follow with Detail.
   void Event(const std::string& text);

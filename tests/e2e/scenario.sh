@@ -3,6 +3,9 @@
 set -uo pipefail
 scenario=$1 sim=$2 cli=$3 check=$4 carried=$5 small=$6
 work=$(mktemp -d "${TMPDIR:-/tmp}/p25e2e-$scenario-XXXXXX")
+# The support logs go here, not into the user's own folder.
+export XDG_STATE_HOME="$work/xdg"
+logs="$XDG_STATE_HOME/p25update/logs"
 sims=()
 cleanup() {
   for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
@@ -54,6 +57,13 @@ interrupt_at() {
 }
 expect_line() { grep -qxF -- "$1" "$work/cli.out" || fail "no line: $1"; }
 expect_radio() { "$check" "$work/state" "$1" "$2" "$3" || fail "radio state"; }
+# expect_log FILE LINE...: the support log FILE holds each line.
+expect_log() {
+  local file=$1
+  shift
+  [ -f "$file" ] || fail "no support log $file"
+  for line in "$@"; do grep -qF -- "$line" "$file" || { cat "$file"; fail "support log lacks: $line"; }; done
+}
 
 case "$scenario" in
   whole-503)
@@ -72,8 +82,9 @@ case "$scenario" in
     ;;
   noisy-line)
     start_sim --noise 7 --corrupt-crc 5
-    update 0 --port "$work/radio" --firmware-dir "$small"
+    update 0 --port "$work/radio" --firmware-dir "$small" --trace
     expect_line "Update Completed Succesfully"
+    expect_log "$(ls "$logs"/*-1234ABCD.log)" "  bad CRC" "Outcome    completed after" "ESN 1234ABCD"
     stop_sims
     expect_radio "$small" 503 12345
     ;;
@@ -81,7 +92,7 @@ case "$scenario" in
     start_sim --refuse-rate 38400
     update 0 --port "$work/radio" --firmware-dir "$small"
     expect_line "Update Completed Succesfully"
-    grep -q "38400 refused\|refuse" "$work/sim.out" || true
+    expect_log "$(ls "$logs"/*-1234ABCD.log)" "asked the radio for 38400 (refused), 19200 (accepted)"
     ;;
   slow-erase)
     # Each erase outlasts the 30-second reply wait; progress notices keep the exchange going.
@@ -104,6 +115,9 @@ case "$scenario" in
     start_sim --swap-after-identify
     update 1 --port "$work/radio" --firmware-dir "$small"
     expect_line "Error: Radio Serial Number Mismatch Error"
+    log=$(sed -n 's/^Support log: //p' "$work/cli.out")
+    case "$log" in "$logs"/*-1234ABCD.log) ;; *) fail "support log path: $log" ;; esac
+    expect_log "$log" "Outcome    failed in BootMode" "removed: a different radio answered"
     ;;
   never-ok)
     start_sim --no-ok
@@ -111,8 +125,10 @@ case "$scenario" in
     expect_line "Error: Radio Failed to Reboot. Update may have to be restarted"
     ;;
   missing-port)
-    update 1 --port "$work/no-such-port" --firmware-dir "$small"
+    update 1 --port "$work/no-such-port" --firmware-dir "$small" --log "$work/given.log"
     expect_line "Error: Failed to open communications port"
+    expect_line "Support log: $work/given.log"
+    expect_log "$work/given.log" "Failed to open communications port; system code 2: No such file or directory"
     grep -q "^Reason: " "$work/cli.out" || fail "no reason given"
     ;;
   port-in-use)

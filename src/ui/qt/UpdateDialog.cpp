@@ -279,6 +279,16 @@ void UpdateDialog::OnHelpAbout() { about_.Run(); }
 
 void UpdateDialog::RefreshStatus() { engine_.RefreshStatus(); }
 
+void UpdateDialog::KeepSupportLog(const std::string& folder, bool trace) {
+  SupportLogOptions options;
+  options.folder = folder;
+  options.trace = trace;
+  // Shown once the tick is over; the update goes on beneath the message box.
+  options.notice = [this](const std::string& text) { QTimer::singleShot(0, this, [this, text] { ShowMessage(text); }); };
+  log_ = std::make_unique<SupportLog>(clock_, std::move(options));
+  log_->Attach(link_, engine_);
+}
+
 void UpdateDialog::ShowControl(int id, bool show) {
   if (QWidget* control = Control(id)) control->setVisible(show);
 }

@@ -7,6 +7,7 @@
 #include "AuxDialogs.h"
 #include "DialogUnits.h"
 #include "WaitPainting.h"
+#include "engine/SupportLog.h"
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
@@ -40,6 +41,9 @@ public:
   void OnHelpControls();
   void OnHelpAbout();
   void RefreshStatus();
+  // Keeps a support log of every update in the folder, with the wire trace when asked.
+  void KeepSupportLog(const std::string& folder, bool trace);
+  SupportLog* Log() const { return log_.get(); }
 
   // What follows an exit (the application ends its message loop).
   void SetExitAction(std::function<void()> action) { exitAction_ = std::move(action); }
@@ -93,6 +97,8 @@ private:
   RadioLink link_;
   ImageCatalogue catalogue_;
   UpdateEngine engine_;
+  // After the engine and the link it watches, so it goes first.
+  std::unique_ptr<SupportLog> log_;
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;

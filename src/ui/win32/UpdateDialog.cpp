@@ -9,6 +9,11 @@
 
 namespace p25 {
 
+namespace {
+// Posted when the support log cannot be written, so the notice waits until the tick is over.
+constexpr UINT kLogNoticeMessage = WM_APP + 1;
+}  // namespace
+
 UpdateDialog::UpdateDialog(HINSTANCE instance, std::unique_ptr<SerialDevice> device, Clock& clock,
                            const ResourceSource& resources, PortTable ports)
     : instance_(instance),
@@ -29,6 +34,18 @@ bool UpdateDialog::Create() {
   if (window_ == nullptr) return false;
   ShowWindow(window_, SW_SHOW);
   return true;
+}
+
+void UpdateDialog::KeepSupportLog(const std::string& folder, bool trace) {
+  SupportLogOptions options;
+  options.folder = folder;
+  options.trace = trace;
+  options.notice = [this](const std::string& text) {
+    logNotice_ = text;
+    if (window_ != nullptr) PostMessageA(window_, kLogNoticeMessage, 0, 0);
+  };
+  log_ = std::make_unique<SupportLog>(link_.Port().GetClock(), std::move(options));
+  log_->Attach(link_, engine_);
 }
 
 bool UpdateDialog::PreTranslate(MSG& message) {
@@ -75,6 +92,10 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_CLOSE:
       OnExitClicked();
+      return TRUE;
+    case kLogNoticeMessage:
+      // The update goes on beneath the message box: its timer ticks keep coming.
+      ShowMessage(logNotice_);
       return TRUE;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -141,7 +162,9 @@ bool UpdateDialog::PaintMinimised() {
 }
 
 void UpdateDialog::OnExitClicked() {
-  // Nothing is asked and nothing is sent to the radio; the timers end with the window.
+  // Nothing is asked and nothing is sent to the radio; the timers end with the window. The window
+  // object outlives the message loop, so the log is finished here.
+  if (log_) log_->Close();
   if (window_ != nullptr) DestroyWindow(window_);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "AuxDialogs.h"
+#include "engine/SupportLog.h"
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
@@ -35,6 +36,8 @@ public:
   bool Create();
   // Lets the modeless windows take their keyboard messages; true when one did.
   bool PreTranslate(MSG& message);
+  // Keeps a support log of every update in the folder, with the wire trace when asked.
+  void KeepSupportLog(const std::string& folder, bool trace);
 
   HWND Window() const { return window_; }
   UpdateEngine& Engine() { return engine_; }
@@ -71,6 +74,9 @@ private:
   RadioLink link_;
   ImageCatalogue catalogue_;
   UpdateEngine engine_;
+  // After the engine and the link it watches, so it goes first.
+  std::unique_ptr<SupportLog> log_;
+  std::string logNotice_;
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;
