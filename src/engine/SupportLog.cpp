@@ -37,12 +37,15 @@ std::string Duration(uint64_t micros) { return Format("%.1f ms", static_cast<dou
 
 std::string Seconds(uint64_t micros) { return Format("%.3f s", static_cast<double>(micros) / 1e6); }
 
-// "link error 3: Failed to receive frame from radio; system code 5: Input/output error".
-std::string ErrorText(const LinkStatus& status) {
+// "link error 3: Failed to receive frame from radio; system code 5: Input/output error"; the system
+// code only where there is one, unless always.
+std::string ErrorText(const LinkStatus& status, bool always = false) {
   std::string text = "link error " + std::to_string(status.ErrorCode()) + ": " +
                      (status.ErrorText().empty() ? std::string("no reason given") : status.ErrorText());
   if (const uint32_t system = status.SystemErrorCode(); system != 0)
     text += "; system code " + std::to_string(system) + ": " + SystemErrorText(system);
+  else if (always)
+    text += "; system code 0 (the system reported no error)";
   return text;
 }
 
@@ -205,7 +208,11 @@ void SupportLog::Conclude(const UpdateEngine* engine, const std::string& outcome
 void SupportLog::NameAfter(const std::string& esn) {
   if (named_ || esn.empty()) return;
   named_ = true;
-  writer_->Rename(folder_ + PathSeparator() + stem_ + "-" + esn + ".log");
+  // The same radio updated twice within a second keeps both logs.
+  const std::string base = folder_ + PathSeparator() + stem_ + "-" + esn;
+  std::string path = base + ".log";
+  for (int n = 2; n < 100 && FileMayExist(path); ++n) path = base + "-" + std::to_string(n) + ".log";
+  writer_->Rename(path);
 }
 
 void SupportLog::Event(const std::string& text) {
@@ -277,7 +284,7 @@ void SupportLog::UpdateFailed(const UpdateEngine& engine, const LinkStatus& link
   if (!open_) return;
   const std::string outcome = std::string("failed in ") + UpdateStateName(failedIn_);
   Event(outcome + ": " + engine.Values().ErrorText);
-  Detail(ErrorText(link));
+  Detail(ErrorText(link, true));
   Conclude(&engine, outcome, engine.Values().ErrorText, true);
 }
 
