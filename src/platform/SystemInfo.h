@@ -12,8 +12,9 @@ std::string OperatingSystemText();
 // The device a port name leads to, links followed; the name itself where there are no links.
 std::string ResolvedDevicePath(const std::string& device);
 // The USB serial adapter behind the device ("USB 0403:6001, FTDI, FT232R USB UART, serial A50285BI"),
-// or empty when it is none or the system does not say.
-std::string SerialAdapterText(const std::string& device);
+// or empty when it is none or the system does not say. Linux tells it in its device tree under
+// deviceTree (tests give their own).
+std::string SerialAdapterText(const std::string& device, const std::string& deviceTree = "/sys");
 // Text a device reported about itself, kept to printable ASCII, trimmed and at most 64 characters.
 std::string CleanDeviceText(std::string_view raw);
 

@@ -25,12 +25,12 @@ std::string ResolvedDevicePath(const std::string& device) {
   return error ? device : resolved.string();
 }
 
-std::string SerialAdapterText(const std::string& device) {
+std::string SerialAdapterText(const std::string& device, const std::string& deviceTree) {
   const std::string tty = fs::path(ResolvedDevicePath(device)).filename().string();
   if (tty.empty()) return {};
   std::error_code error;
   // The tty's device is the adapter's interface; the USB device with its ids is a level or two up.
-  fs::path at = fs::canonical("/sys/class/tty/" + tty + "/device", error);
+  fs::path at = fs::canonical(deviceTree + "/class/tty/" + tty + "/device", error);
   for (int up = 0; !error && up < 4 && at.has_relative_path(); ++up, at = at.parent_path()) {
     std::string vendor;
     if (!ReadWholeFile((at / "idVendor").string(), vendor)) continue;

@@ -27,7 +27,7 @@ std::string OperatingSystemText() {
 
 std::string ResolvedDevicePath(const std::string& device) { return device; }
 
-std::string SerialAdapterText(const std::string&) { return {}; }
+std::string SerialAdapterText(const std::string&, const std::string&) { return {}; }
 
 LocalTime LocalTimeOf(int64_t secondsSinceEpoch) {
   const auto t = static_cast<std::time_t>(secondsSinceEpoch);
