@@ -87,6 +87,7 @@ StepResult UpdateEngine::StepComplete(const PathRow&) {
   host_.ClosePleaseWait();
   link_.CloseComms();
   host_.SetControlText(kIdUpdateButton, "&OK");
+  outcome_ = UpdateOutcome::Completed;
   return StepResult::Success();
 }
 

@@ -56,6 +56,7 @@ void UpdateEngine::OnUpdateClicked() {
 }
 
 void UpdateEngine::StartUpdate() {
+  outcome_ = UpdateOutcome::Running;
   previousState = UpdateState::Finished;
   currentState = UpdateState::Start;
   values_.ActivityText.clear();
@@ -70,6 +71,7 @@ void UpdateEngine::StartUpdate() {
 }
 
 void UpdateEngine::StopUpdate() {
+  if (outcome_ == UpdateOutcome::Running) outcome_ = UpdateOutcome::Cancelled;
   host_.StopTimer(kUpdateTimer);
   // A stopped update leaves no reboot wait, wait window or open port behind.
   StopWatchdog();
@@ -207,6 +209,7 @@ StepResult UpdateEngine::StepFailed(const PathRow&) {
   link_.LastError(nullptr, &systemCode);
   // A lost device is the one failure the technician must act on at the radio: say why in the line.
   if (link_.DeviceLost() && systemCode != 0) values_.ErrorText += " (" + SystemErrorText(systemCode) + ")";
+  outcome_ = UpdateOutcome::Failed;
   host_.Beep();
   RefreshStatus();
   if (host_.IsPleaseWaitOpen()) host_.ClosePleaseWait();

@@ -23,6 +23,8 @@ inline constexpr uint32_t kBaudRates[] = {9600, 19200, 38400};
 inline constexpr int kBaudRateCount = 3;
 inline constexpr int kDefaultBaudIndex = 2;
 
+enum class UpdateOutcome { NotStarted, Running, Completed, Failed, Cancelled };
+
 // Overall and family progress of the update, from the images' own counters.
 struct UpdateProgress {
   int32_t percent = 0;
@@ -72,16 +74,13 @@ public:
   // After a failed update: what the technician should do about it.
   std::string FailureAdvice() const;
 
-  // Engine fields, open for the front ends' readouts and for tests.
-  UpdateState currentState = UpdateState::Finished;
-  UpdateState previousState = UpdateState::Finished;
-  int32_t radioSerialNumber = 0;
-  std::string radioEsn;
-  int32_t serialPromptCount = 0;
-  int32_t bootRetryCount = 0;
-  bool flashSignatureEnabled = false;
-  bool family501 = false;
-  int64_t downloadStartClock = 0;
+  UpdateState CurrentState() const { return currentState; }
+  UpdateState PreviousState() const { return previousState; }
+  int32_t RadioSerialNumber() const { return radioSerialNumber; }
+  const std::string& RadioEsn() const { return radioEsn; }
+  int32_t BootRetryCount() const { return bootRetryCount; }
+  bool Family501() const { return family501; }
+  UpdateOutcome Outcome() const { return outcome_; }
 
   // The step running now: the state's own, or one it chained to within the same tick.
   UpdateState ActiveStep() const { return activeStep_; }
@@ -91,7 +90,20 @@ public:
   }
 
 private:
-  friend struct PathRow;
+  friend struct EngineTestAccess;
+
+  // Engine fields, named as the update's description names them.
+  UpdateState currentState = UpdateState::Finished;
+  UpdateState previousState = UpdateState::Finished;
+  int32_t radioSerialNumber = 0;
+  std::string radioEsn;
+  int32_t serialPromptCount = 0;
+  int32_t bootRetryCount = 0;
+  bool flashSignatureEnabled = false;
+  bool family501 = false;
+  int64_t downloadStartClock = 0;
+  UpdateOutcome outcome_ = UpdateOutcome::NotStarted;
+
   static const PathRow* PathRowOf(UpdateState state);
 
   void DispatchState();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineRig.h"
+#include "support/EngineTestAccess.h"
 #include "engine/RecoveryFile.h"
 
 namespace p25::testing {
@@ -45,7 +46,7 @@ TEST(Progress, CarriedFamiliesSumToTheirTotals) {
   UpdateProgress progress = rig.engine.ComputeProgress();
   EXPECT_EQ(progress.bytesRemaining, 760500);
   EXPECT_EQ(progress.percent, 0);
-  rig.engine.family501 = true;
+  EngineTestAccess::SetFamily501(rig.engine, true);
   progress = rig.engine.ComputeProgress();
   EXPECT_EQ(progress.bytesRemaining, 638876);
   EXPECT_EQ(progress.familyBytesDone, 0);
@@ -75,10 +76,10 @@ TEST(Dispatcher, StateThatNamesNothingFailsInTheSameTick) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   rig.engine.OnUpdateClicked();
-  rig.engine.currentState = static_cast<UpdateState>(kLastUpdateState + 1);
+  EngineTestAccess::SetCurrentState(rig.engine, static_cast<UpdateState>(kLastUpdateState + 1));
   rig.engine.Tick();
-  EXPECT_EQ(rig.engine.previousState, UpdateState::Failed);
-  EXPECT_EQ(rig.engine.currentState, UpdateState::Finished);
+  EXPECT_EQ(rig.engine.PreviousState(), UpdateState::Failed);
+  EXPECT_EQ(rig.engine.CurrentState(), UpdateState::Finished);
   EXPECT_EQ(rig.ErrorLine(), "Error: Invalid next state detected");
 }
 
@@ -89,8 +90,7 @@ TEST(Dispatcher, StateChangePausesThreeSecondsButStayingDoesNot) {
   const uint64_t before = rig.clock.ElapsedMs();
   rig.engine.Tick();  // enters Start
   EXPECT_EQ(rig.clock.ElapsedMs() - before, 3000u);
-  rig.engine.currentState = UpdateState::Finished;
-  rig.engine.previousState = UpdateState::Finished;
+  EngineTestAccess::SetStates(rig.engine, UpdateState::Finished, UpdateState::Finished);
   const uint64_t resting = rig.clock.ElapsedMs();
   rig.engine.Tick();
   EXPECT_EQ(rig.clock.ElapsedMs(), resting);
@@ -102,7 +102,7 @@ TEST(Dispatcher, WatchdogOutsideTheRebootWaitIsIgnored) {
   rig.engine.OnUpdateClicked();
   rig.engine.Tick();
   rig.engine.OnTimer(kRebootWatchdogTimer);
-  EXPECT_EQ(rig.engine.currentState, UpdateState::PrepareImages);
+  EXPECT_EQ(rig.engine.CurrentState(), UpdateState::PrepareImages);
   EXPECT_EQ(rig.engine.Values().ErrorDetail, "");
 }
 

@@ -179,7 +179,7 @@ TEST(FailurePath, EveryRateRefusedThreeTimesEndsTheUpdate) {
   EngineRig rig(RadioOptions(), &firmware);
   rig.tap->Lose(kChangeBaudRate, 1000);
   ASSERT_TRUE(rig.RunUpdate(5000));
-  EXPECT_EQ(rig.engine.bootRetryCount, 3);
+  EXPECT_EQ(rig.engine.BootRetryCount(), 3);
   // Each retry downloads the whole FLASH code again.
   EXPECT_EQ(std::count(rig.states.begin(), rig.states.end(), S::SignFlash), 4);
   EXPECT_EQ(rig.engine.Values().selectedBaudIndex, 0);
@@ -260,7 +260,7 @@ TEST(FailurePath, MissingRecoveryFileAtTheEndAsksToCheckTheSerialNumber) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   std::filesystem::remove(rig.RecoveryFile());
   ASSERT_TRUE(rig.RunUntilFinished());
   ASSERT_EQ(rig.host.notices.size(), 1u);
@@ -274,7 +274,7 @@ TEST(FailurePath, CancelInTheMiddleStopsEverythingAndKeepsTheRecord) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != S::WriteControlB) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != S::WriteControlB) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   rig.engine.OnUpdateClicked();
   EXPECT_FALSE(rig.host.timers.Running(kUpdateTimer));
   EXPECT_FALSE(rig.link.IsOpen());
@@ -319,7 +319,7 @@ TEST_P(KeptCopy, RecoveryFileStays) {
   EngineRig rig(options, &firmware);
   rig.host.answers = {true};
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   if (!c.fileAtTheEnd.empty()) std::ofstream(rig.RecoveryFile(), std::ios::binary | std::ios::trunc) << c.fileAtTheEnd;
   if (c.folderInstead) {
     std::filesystem::remove(rig.RecoveryFile());
@@ -378,7 +378,7 @@ TEST_P(StopRequested, SendsNothingMoreAndSaysWhereTheRadioIs) {
   rig.clock.WatchStop(&stop);
   rig.link.WatchStop(&stop);
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != GetParam().reached) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != GetParam().reached) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   stop.Raise();
   const int requests = rig.radio.Stats().requests;
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));

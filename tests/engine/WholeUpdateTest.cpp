@@ -46,7 +46,7 @@ TEST(WholeUpdate, Family503RunsEveryStateInOrderAndRestoresTheSerialNumber) {
   EXPECT_EQ(rig.radio.Stats().signaturesAccepted, 4);
   EXPECT_EQ(rig.radio.Stats().signaturesRefused, 0);
   EXPECT_EQ(rig.radio.SerialNumber(), 12345u);
-  EXPECT_EQ(rig.engine.radioSerialNumber, 12345);
+  EXPECT_EQ(rig.engine.RadioSerialNumber(), 12345);
   EXPECT_FALSE(std::filesystem::exists(rig.RecoveryFile()));
   EXPECT_FALSE(rig.link.IsOpen());
   EXPECT_FALSE(rig.host.pleaseWaitOpen);
@@ -73,7 +73,7 @@ TEST(WholeUpdate, Family501WritesControlAndDsp501) {
                                    S::WriteDsp501,   S::SignDsp501,    S::RebootRadio,  S::AwaitRestart};
   EXPECT_EQ(rig.states, expected);
   EXPECT_EQ(rig.engine.Values().ActivityText, "Update Completed Succesfully");
-  EXPECT_TRUE(rig.engine.family501);
+  EXPECT_TRUE(rig.engine.Family501());
   for (SlotName slot : {SlotName::Control, SlotName::Dsp501}) ExpectFlashHolds(rig, slot);
   EXPECT_EQ(rig.radio.SerialNumber(), 12345u);
   EXPECT_FALSE(rig.host.Visible(1007));
@@ -85,21 +85,21 @@ TEST(WholeUpdate, BlocksPerTickAndProgressFollowTheImages) {
   rig.engine.OnUpdateClicked();
   int downloadTicks = 0;
   std::vector<int> stepBar;
-  while (rig.engine.currentState != S::Finished) {
+  while (rig.engine.CurrentState() != S::Finished) {
     ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
-    if (rig.engine.previousState == S::DownloadFlash) {
+    if (rig.engine.PreviousState() == S::DownloadFlash) {
       ++downloadTicks;
       stepBar.push_back(rig.host.controls[kIdStepProgress].progress);
     }
-    if (rig.engine.previousState == S::BootMode) {
+    if (rig.engine.PreviousState() == S::BootMode) {
       EXPECT_EQ(rig.engine.Values().BytesRemainingText, "760500");
       EXPECT_EQ(rig.host.controls[kIdOverallProgress].progress, 0);
     }
-    if (rig.engine.previousState == S::ExecuteFlash) {
+    if (rig.engine.PreviousState() == S::ExecuteFlash) {
       EXPECT_EQ(rig.host.controls[kIdOverallProgress].progress, 2);
       EXPECT_EQ(rig.engine.Values().BytesRemainingText, std::to_string(760500 - 18740));
     }
-    if (rig.engine.previousState == S::AwaitRestart) break;
+    if (rig.engine.PreviousState() == S::AwaitRestart) break;
   }
   EXPECT_EQ(downloadTicks, 8);
   ASSERT_FALSE(stepBar.empty());

@@ -102,7 +102,7 @@ struct WindowRig {
     return QTest::qWaitFor(
         [&] {
           if (betweenTicks) betweenTicks();
-          return Engine().currentState == UpdateState::Finished;
+          return Engine().CurrentState() == UpdateState::Finished;
         },
         timeoutMs);
   }

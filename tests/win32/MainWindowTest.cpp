@@ -67,7 +67,7 @@ protected:
   // window's own timer never fires here, since nothing pumps messages.
   bool RunUntilFinished(int maxTicks = 20000) {
     for (int i = 0; i < maxTicks; ++i) {
-      if (dialog_->Engine().currentState == UpdateState::Finished) return true;
+      if (dialog_->Engine().CurrentState() == UpdateState::Finished) return true;
       clock_.SleepMs(kUpdateTimerPeriodMs);
       SendMessageA(Window(), WM_TIMER, kUpdateTimer, 0);
       sawPleaseWait_ = sawPleaseWait_ || dialog_->IsPleaseWaitOpen();
@@ -251,7 +251,7 @@ TEST_F(MainWindowTest, TheButtonStartsAndCancelsAnUpdate) {
 TEST_F(MainWindowTest, UpdatesTheRadioOnTheTenthPort) {
   SendMessageA(Item(kIdPortList), CB_SETCURSEL, 9, 0);
   Press(kIdUpdateButton);
-  ASSERT_TRUE(RunUntilFinished()) << UpdateStateName(dialog_->Engine().currentState) << ": " << Text(kIdActivityLine)
+  ASSERT_TRUE(RunUntilFinished()) << UpdateStateName(dialog_->Engine().CurrentState()) << ": " << Text(kIdActivityLine)
                                   << " / " << Text(kIdErrorLine);
 
   EXPECT_EQ(line_->DeviceName(), "\\\\.\\COM10");

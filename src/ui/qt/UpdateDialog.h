@@ -7,7 +7,7 @@
 #include "AuxDialogs.h"
 #include "DialogUnits.h"
 #include "WaitPainting.h"
-#include "engine/UpdateEngine.h"
+#include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
@@ -61,6 +61,7 @@ public:
   bool OpenPleaseWait() override;
   void ClosePleaseWait() override;
   bool IsPleaseWaitOpen() const override;
+  void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) override;
 
   // The control with this id, or null.
   QWidget* Control(int id) const;
@@ -68,8 +69,9 @@ public:
   QAction* HelpControlsAction() const { return helpControls_; }
   QAction* HelpAboutAction() const { return helpAbout_; }
   QTimer* Timer(int id) const;
-  UpdateEngine& Engine() { return engine_; }
-  RadioLink& Link() { return link_; }
+  UpdateSession& Session() { return session_; }
+  UpdateEngine& Engine() { return session_.Engine(); }
+  RadioLink& Link() { return session_.Link(); }
   ControlsHelpDialog& HelpWindow() { return help_; }
   PleaseWaitDialog& PleaseWaitWindow() { return pleaseWait_; }
   AboutDialog& AboutWindow() { return about_; }
@@ -90,9 +92,7 @@ private:
 
   WaitPainter painter_;
   PaintingClock clock_;
-  RadioLink link_;
-  ImageCatalogue catalogue_;
-  UpdateEngine engine_;
+  UpdateSession session_;
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;

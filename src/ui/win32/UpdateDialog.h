@@ -5,7 +5,7 @@
 #include <string>
 
 #include "AuxDialogs.h"
-#include "engine/UpdateEngine.h"
+#include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
@@ -37,8 +37,9 @@ public:
   bool PreTranslate(MSG& message);
 
   HWND Window() const { return window_; }
-  UpdateEngine& Engine() { return engine_; }
-  RadioLink& Link() { return link_; }
+  UpdateSession& Session() { return session_; }
+  UpdateEngine& Engine() { return session_.Engine(); }
+  RadioLink& Link() { return session_.Link(); }
   ControlsHelpDialog& Help() { return help_; }
   PleaseWaitDialog& PleaseWait() { return pleaseWait_; }
 
@@ -62,15 +63,13 @@ private:
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   BOOL InitDialog();
   void AddAboutToSystemMenu();
-  void FillLists();
+  void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) override;
   bool PaintMinimised();
   void OnExitClicked();
 
   HINSTANCE instance_;
   HICON icon_;
-  RadioLink link_;
-  ImageCatalogue catalogue_;
-  UpdateEngine engine_;
+  UpdateSession session_;
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;
