@@ -8,7 +8,8 @@ namespace p25 {
 enum class CliAnswer { Ask, Yes, No };
 
 struct CliOptions {
-  std::string port;
+  std::string port;                // the first of ports
+  std::vector<std::string> ports;  // every --port, in order
   int baudIndex = 2;
   CliAnswer answer = CliAnswer::Ask;
   std::string firmwareDir;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "CliOptions.h"
+#include "Fleet.h"
 #include "TerminalHost.h"
 #include "engine/UpdateSession.h"
 #include "platform/Clock.h"
@@ -68,6 +69,18 @@ bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 std::string DeviceNameFor(const std::string& port) { return port; }
 #endif
 
+void InstallInterruptHandler() {
+#ifdef _WIN32
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#else
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+#endif
+}
+
 void PrintVersions(TerminalHost& host) {
   struct Row {
     const char* family;
@@ -108,6 +121,13 @@ int main(int argc, char** argv) {
   }
   Clock& clock = SystemClock();
   const bool interactive = IsTerminal(stdout) && IsTerminal(stdin);
+  if (options->ports.size() > 1 && !options->versions) {
+    StopSignal stop;
+    stopSignal = &stop;
+    clock.WatchStop(&stop);
+    InstallInterruptHandler();
+    return RunFleet(*options, DeviceNameFor, clock, stop, stdout, IsTerminal(stdout));
+  }
   TerminalHost host(stdout, stdin, interactive, options->answer, clock);
   PortTable ports;
   ports.Add(options->port, DeviceNameFor(options->port));
@@ -136,15 +156,7 @@ int main(int argc, char** argv) {
            std::to_string(*record) + " will be written back when the update completes.";
   });
 
-#ifdef _WIN32
-  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-#else
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-#endif
+  InstallInterruptHandler();
 
   session.PressUpdate();
   while (session.Running()) {

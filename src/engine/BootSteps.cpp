@@ -105,6 +105,7 @@ StepResult UpdateEngine::StepCheckCompatibility(const PathRow&) {
     return StepResult::Failure(FailureDetail("No valid load modules exist for this radio"));
   }
   family501 = choice.family == ImageFamily::Family501;
+  familyChosen_ = true;
   return StepResult::To(FamilyImageOf(*choice.first)->erase);
 }
 

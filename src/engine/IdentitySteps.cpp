@@ -50,6 +50,10 @@ StepResult UpdateEngine::StepIdentify(const PathRow&) {
   std::string note;
   if (gotEsn) {
     radioEsn = esn;
+    if (esnClaim_) {
+      if (const std::string refusal = esnClaim_(radioEsn); !refusal.empty())
+        return StepResult::Failure(FailureDetail(refusal));
+    }
   } else if (radioSerialNumber != 0 && radioEsn.empty()) {
     // Without an ESN the number has no file to live in: it would exist only in this process, and an
     // erase followed by a crash or power cut would lose it for good.

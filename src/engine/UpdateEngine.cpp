@@ -43,6 +43,7 @@ void UpdateEngine::OnUpdateClicked() {
     serialAtStart_ = 0;
     esnAtStart_.clear();
     radioAnswered_ = false;
+    familyChosen_ = false;
     link_.ResetCondition();
     // A retry count left by an earlier update must not fail this one before it starts.
     bootRetryCount = 0;

@@ -81,9 +81,14 @@ public:
   int32_t BootRetryCount() const { return bootRetryCount; }
   bool Family501() const { return family501; }
   UpdateOutcome Outcome() const { return outcome_; }
+  // "503+" or "501" once this update has chosen the family; empty before.
+  const char* FamilyText() const { return !familyChosen_ ? "" : family501 ? "501" : "503+"; }
 
   // The step running now: the state's own, or one it chained to within the same tick.
   UpdateState ActiveStep() const { return activeStep_; }
+  // Asked once the radio's ESN is read: an empty answer lets the update go on, any other is the error
+  // that stops it before the radio is changed (another update already has this radio).
+  void SetEsnClaim(std::function<std::string(const std::string& esn)> claim) { esnClaim_ = std::move(claim); }
   // Told of every step as it begins, chained steps included.
   void SetStepListener(std::function<void(UpdateState step, bool chained)> listener) {
     stepListener_ = std::move(listener);
@@ -103,6 +108,7 @@ private:
   bool family501 = false;
   int64_t downloadStartClock = 0;
   UpdateOutcome outcome_ = UpdateOutcome::NotStarted;
+  bool familyChosen_ = false;
 
   static const PathRow* PathRowOf(UpdateState state);
 
@@ -164,6 +170,7 @@ private:
   bool watchdogRunning_ = false;
   UpdateState activeStep_ = UpdateState::Finished;
   std::function<void(UpdateState, bool)> stepListener_;
+  std::function<std::string(const std::string&)> esnClaim_;
   // What this radio reported at this update's start, the only number other than the recovery file's
   // first record that may be written back into it.
   int32_t serialAtStart_ = 0;
