@@ -185,9 +185,10 @@ case "$scenario" in
     children_cpu
     total_ms=$((children_ms - before_ms))
     while IFS=' ' read -r word pulled; do [ "$word" = UNPLUGGED ] && break; done <"$work/sim.out"
-    fail_ms=$(( (10#${ended/./} - 10#${pulled/./}) / 1000 ))
+    fail_ms=$(( (10#${ended/[.,]/} - 10#${pulled/./}) / 1000 ))
     echo "cable pulled during the writes at $rate baud: the updater ended $fail_ms ms after the pull, using" \
       "$((total_ms - at_pull_ms)) ms of CPU after it ($total_ms ms in the whole run)"
+    grep -E "^(Error|Reason): " "$work/cli.out"
     [ "$status" = 1 ] || fail "exit status $status, expected 1"
     grep -q "^Reason: " "$work/cli.out" || fail "no reason given"
     [ "$fail_ms" -lt 3000 ] || fail "the updater took $fail_ms ms to fail after the pull"
