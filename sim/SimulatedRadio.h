@@ -44,7 +44,7 @@ public:
     bool neverSayOk = false;             // comes back from a reboot without saying "OK"
     bool loseSerialOnErase = false;      // the serial number reads 0 once flash is erased
     bool swapAfterIdentify = false;      // a different radio answers after the first ESN read
-    int powerLossAfterWrites = -1;       // loses power (once) at the WriteFlash command after this many
+    int powerLossAfterWrites = -1;       // loses power, once, at the next WriteFlash after this many
   };
 
   struct Options {
@@ -111,7 +111,7 @@ public:
   std::optional<uint64_t> NextWakeup() const;
 
   // Power off and on: flash and serial number stay; a radio whose firmware is incomplete comes up in
-  // its boot loader instead of the console.
+  // its boot loader instead of the console, and reports serial number 0 there.
   void PowerCycle();
 
   // A line of its own in the transcript, for what happens around the radio (its cable, say).
