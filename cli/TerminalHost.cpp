@@ -73,6 +73,10 @@ void TerminalHost::StartTimer(int id, uint32_t periodMs) { timers_.Start(id, per
 void TerminalHost::StopTimer(int id) { timers_.Stop(id); }
 
 bool TerminalHost::AskYesNo(const std::string& text) {
+  if (questionNote_) {
+    const std::string note = questionNote_();
+    if (!note.empty()) PrintLine(note);
+  }
   PrintLine(text);
   if (answer_ != CliAnswer::Ask) {
     PrintLine(answer_ == CliAnswer::Yes ? "Answered Yes (--yes)." : "Answered No (--no).");
@@ -112,8 +116,14 @@ void TerminalHost::ExplainSystemError() {
   uint32_t code = 0;
   uint32_t system = 0;
   link_->LastError(&code, &system);
-  if (system == 0 || (code != kErrorPortOpen && code != kErrorPortConfiguration)) return;
+  const bool lost = link_->DeviceLost();
+  if (system == 0 || (code != kErrorPortOpen && code != kErrorPortConfiguration && !lost)) return;
   std::string reason = SystemErrorText(system);
+  if (lost) {
+    PrintLine("Reason: " + reason + ": the port's device went away (cable or USB adapter unplugged, or the radio's "
+              "side of the line closed); reconnect it and update the radio again");
+    return;
+  }
 #ifdef _WIN32
   // Windows refuses a port that another program holds with "access denied".
   if (system == ERROR_ACCESS_DENIED || system == ERROR_SHARING_VIOLATION)

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -40,6 +41,9 @@ public:
   void ClosePleaseWait() override;
   bool IsPleaseWaitOpen() const override { return pleaseWaitOpen_; }
 
+  // A line shown before the question, when the front end knows something that bears on the answer.
+  void SetQuestionNote(std::function<std::string()> note) { questionNote_ = std::move(note); }
+
   TimerSchedule& Timers() { return timers_; }
   bool Visible(int id) const;
   std::string Text(int id) const;
@@ -73,6 +77,7 @@ private:
   uint64_t lastProgressMs_ = 0;
   bool liveLine_ = false;
   bool pleaseWaitOpen_ = false;
+  std::function<std::string()> questionNote_;
 };
 
 }  // namespace p25

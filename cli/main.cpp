@@ -20,6 +20,7 @@
 #include "platform/Clock.h"
 #include "platform/PortTable.h"
 #include "platform/SerialDevice.h"
+#include "platform/StopSignal.h"
 #include "session/RadioLink.h"
 
 using namespace p25;
@@ -27,8 +28,11 @@ using namespace p25;
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+// Raised by Ctrl-C: pauses end at once and no further request goes to the radio.
+StopSignal* stopSignal = nullptr;
 
-constexpr char kStoppingNote[] = "\nStopping after the current step (Ctrl-C again to quit at once)...\n";
+constexpr char kStoppingNote[] =
+    "\nStopping before the next request to the radio (Ctrl-C again to quit at once)...\n";
 
 #ifdef _WIN32
 // Runs on a thread of its own that the console starts for the event.
@@ -36,6 +40,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
   if (interrupted) ExitProcess(130);
   interrupted = 1;
+  if (stopSignal != nullptr) stopSignal->Raise();
   DWORD ignored = 0;
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), kStoppingNote, sizeof kStoppingNote - 1, &ignored, nullptr);
   return TRUE;
@@ -54,6 +59,7 @@ std::string DeviceNameFor(const std::string& port) {
 void OnInterrupt(int) {
   if (interrupted) _exit(130);
   interrupted = 1;
+  if (stopSignal != nullptr) stopSignal->Raise();
   ssize_t ignored = write(STDERR_FILENO, kStoppingNote, sizeof kStoppingNote - 1);
   (void)ignored;
 }
@@ -62,34 +68,6 @@ bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 
 std::string DeviceNameFor(const std::string& port) { return port; }
 #endif
-
-// What a stop at this state leaves in the radio, for the technician.
-const char* RadioLeftIn(UpdateState state, const std::string& esn) {
-  (void)esn;
-  switch (state) {
-    case UpdateState::Start:
-    case UpdateState::PrepareImages:
-    case UpdateState::Identify:
-    case UpdateState::SaveRecovery:
-    case UpdateState::CheckSerial:
-      return "The radio was not changed.";
-    case UpdateState::BootMode:
-    case UpdateState::DownloadFlash:
-    case UpdateState::SignFlash:
-    case UpdateState::ExecuteFlash:
-    case UpdateState::SetBaudRate:
-    case UpdateState::CheckCompatibility:
-      return "The radio may be in boot mode. Run the update again; if it asks about the serial number, answer "
-             "Yes.";
-    case UpdateState::RebootRadio:
-    case UpdateState::AwaitRestart:
-      return "The radio was restarting with its new firmware; its serial number may not be restored yet. Run "
-             "the update again to restore it.";
-    default:
-      return "The radio's flash is only partly written and the radio may be in boot mode. Run the update again "
-             "on this radio; its serial number is kept in its recovery file.";
-  }
-}
 
 void PrintVersions(TerminalHost& host) {
   struct Row {
@@ -159,6 +137,17 @@ int main(int argc, char** argv) {
   engine.Initialise();
   engine.Values().selectedBaudIndex = options->baudIndex;
 
+  StopSignal stop;
+  stopSignal = &stop;
+  clock.WatchStop(&stop);
+  link.WatchStop(&stop);
+  host.SetQuestionNote([&engine]() -> std::string {
+    const auto record = engine.RecoveryRecord();
+    if (!record || *record == 0) return {};
+    return "This radio (ESN " + engine.radioEsn + ") has a recovery record: serial number " + std::to_string(*record) +
+           " will be written back when the update completes.";
+  });
+
 #ifdef _WIN32
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 #else
@@ -175,7 +164,7 @@ int main(int argc, char** argv) {
       const UpdateState state = engine.previousState;
       engine.OnUpdateClicked();
       host.FinishLine();
-      std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(state), RadioLeftIn(state, engine.radioEsn));
+      std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(state), engine.DescribeRadio().c_str());
       return 130;
     }
     if (!host.Timers().PumpOnce(engine, clock)) break;
@@ -184,5 +173,6 @@ int main(int argc, char** argv) {
   const bool completed = host.Text(kIdUpdateButton) == "&OK";
   if (completed && engine.radioSerialNumber != 0)
     std::printf("Radio serial number: %d\n", engine.radioSerialNumber);
+  if (!completed) std::printf("%s\n", engine.FailureAdvice().c_str());
   return completed ? 0 : 1;
 }

@@ -78,7 +78,7 @@ UpdateState UpdateEngine::OnExecuteFlash() {
   if (bootRetryCount >= 3) return UpdateState::Failed;
   LoadModule* const flash = Image(SlotName::Flash);
   const bool ok = link_.ExecuteBootCode(flash != nullptr ? flash->StartAddress() : 0);
-  clock_.SleepMs(kExecutePauseMs);
+  clock_.PauseMs(kExecutePauseMs);
   return ok ? UpdateState::SetBaudRate : UpdateState::Failed;
 }
 

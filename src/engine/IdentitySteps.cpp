@@ -1,5 +1,7 @@
 // The radio's identity: serial number and ESN, the recovery file, the same-radio check and the
 // restore of the serial number after the update.
+#include <optional>
+
 #include "engine/EngineCatalogue.h"
 #include "engine/RecoveryFile.h"
 #include "engine/UpdateEngine.h"
@@ -20,6 +22,8 @@ constexpr char kCheckSerialText[] =
     "Update completed, but the radio's settings were not restored: check the radio's serial number. "
     "The update may have to be restarted";
 constexpr char kRestoringText[] = "Restoring the radio's settings failed";
+constexpr char kNoEsnText[] = "Unable to read the radio's ESN, so its serial number can not be saved";
+constexpr int kIdentityReads = 3;
 }  // namespace
 
 std::string UpdateEngine::RecoveryPath() const {
@@ -44,11 +48,24 @@ UpdateState UpdateEngine::OnIdentify() {
     return OnSaveRecovery();
   }
   radioSerialNumber = static_cast<int32_t>(serial);
+  radioAnswered_ = true;
   std::string esn;
-  if (link_.ReadEsn(esn))
+  bool gotEsn = false;
+  for (int read = 0; read < kIdentityReads && !gotEsn; ++read) gotEsn = link_.ReadEsn(esn);
+  if (gotEsn) {
     radioEsn = esn;
-  else
+  } else if (radioSerialNumber != 0 && radioEsn.empty()) {
+    // Without an ESN the number has no file to live in: it would exist only in this process, and an
+    // erase followed by a crash or power cut would lose it for good.
+    values_.ErrorDetail = kNoEsnText;
+    return UpdateState::Failed;
+  } else {
     values_.ErrorDetail = "Radio not responding";
+  }
+  if (radioSerialNumber != 0) {
+    serialAtStart_ = radioSerialNumber;
+    esnAtStart_ = radioEsn;
+  }
   return OnSaveRecovery();
 }
 
@@ -76,21 +93,40 @@ UpdateState UpdateEngine::OnCheckSerial() {
 
 bool UpdateEngine::SameRadioCheck() {
   uint32_t scratch = 0;
-  for (int read = 0; read < 3; ++read) {
-    link_.ReadSerialNumber(scratch);
+  bool answered = false;
+  for (int read = 0; read < kIdentityReads; ++read) {
+    if (link_.ReadSerialNumber(scratch)) answered = true;
     if (static_cast<int32_t>(scratch) == radioSerialNumber) return true;
   }
-  // A different radio: the saved number is not this radio's.
-  if (!radioEsn.empty()) RemoveFile(RecoveryPath());
+  // A different radio: the saved number is not this radio's. Reads that all failed say nothing about
+  // which radio is there, and the file may hold the only good copy of the number.
+  if (answered && !radioEsn.empty()) RemoveFile(RecoveryPath());
   return false;
+}
+
+// The number to write back after the reboot: the file's first complete record; in a file without
+// one, the number this same radio reported at the start. keepFile tells whether the file must stay.
+std::optional<int32_t> UpdateEngine::NumberToRestore(bool& keepFile) const {
+  keepFile = false;
+  if (radioEsn.empty()) return std::nullopt;
+  std::string contents;
+  if (!ReadWholeFile(RecoveryPath(), contents)) {
+    // There but unreadable (locked, no permission): it may hold the only good copy.
+    keepFile = FileMayExist(RecoveryPath());
+    return std::nullopt;
+  }
+  if (auto saved = FirstRecoveryRecord(contents)) return saved;
+  keepFile = true;
+  if (serialAtStart_ != 0 && radioEsn == esnAtStart_) return serialAtStart_;
+  return std::nullopt;
 }
 
 UpdateState UpdateEngine::OnRestoreSerial() {
   bool restored = true;
   bool ok = false;
-  std::string contents;
-  if (!radioEsn.empty() && ReadWholeFile(RecoveryPath(), contents)) {
-    if (auto saved = FirstRecoveryRecord(contents)) radioSerialNumber = *saved;
+  bool keepFile = false;
+  if (const auto number = NumberToRestore(keepFile)) {
+    radioSerialNumber = *number;
     ok = link_.SetSerialNumber(static_cast<uint32_t>(radioSerialNumber));
     if (ok) {
       uint32_t reported = static_cast<uint32_t>(radioSerialNumber);
@@ -112,7 +148,8 @@ UpdateState UpdateEngine::OnRestoreSerial() {
     values_.ErrorDetail = "Target Radio Not Responding";
     return UpdateState::Failed;
   }
-  if (!radioEsn.empty()) RemoveFile(RecoveryPath());
+  // The file goes only once the radio holds a number again: until then it is the only good copy.
+  if (!radioEsn.empty() && !keepFile && radioSerialNumber != 0) RemoveFile(RecoveryPath());
   values_.ActivityText = restored ? "Update Completed Succesfully" : kCheckSerialText;
   if (radioSerialNumber != 0) return OnComplete();
   values_.ActivityText = kRestoringText;

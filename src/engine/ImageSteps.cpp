@@ -70,7 +70,7 @@ UpdateState UpdateEngine::OnRebootRadio() {
   }
   if (ok) {
     link_.CloseComms();
-    clock_.SleepMs(kRebootPauseMs);
+    clock_.PauseMs(kRebootPauseMs);
     ok = link_.OpenComms(DeviceName(), kBaudRates[0]);
     if (ok) {
       host_.StartTimer(kRebootWatchdogTimer, kRebootWatchdogPeriodMs);

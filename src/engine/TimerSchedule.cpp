@@ -18,8 +18,9 @@ bool TimerSchedule::PumpOnce(UpdateEngine& engine, Clock& clock) {
   const uint64_t due = next->second.dueMs;
   const uint64_t now = clock.ElapsedMs();
   if (due > now) {
-    clock.SleepMs(static_cast<uint32_t>(due - now));
     idleMs_ += due - now;
+    // A stop raised meanwhile is the caller's to handle before any tick runs.
+    if (!clock.PauseMs(static_cast<uint32_t>(due - now))) return true;
   }
   next->second.dueMs = due + next->second.periodMs;
   engine.OnTimer(id);

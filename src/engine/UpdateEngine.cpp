@@ -4,6 +4,7 @@
 
 #include "engine/EngineCatalogue.h"
 #include "platform/Clock.h"
+#include "platform/SerialDevice.h"
 #include "session/RadioLink.h"
 
 namespace p25 {
@@ -39,6 +40,10 @@ void UpdateEngine::OnUpdateClicked() {
     serialPromptCount = 0;
     radioSerialNumber = 0;
     radioEsn.clear();
+    serialAtStart_ = 0;
+    esnAtStart_.clear();
+    radioAnswered_ = false;
+    link_.ResetCondition();
     // A retry count left by an earlier update must not fail this one before it starts.
     bootRetryCount = 0;
     StartUpdate();
@@ -132,10 +137,19 @@ void UpdateEngine::DispatchState() {
     }
     ApplyEntryAction(currentState);
     RefreshStatus();
-    clock_.SleepMs(kStateChangePauseMs);
+    // The pause gives the radio time between steps; a radio whose line is gone needs none, and the
+    // technician learns of the pulled cable at once.
+    if ((currentState != UpdateState::Failed || !link_.DeviceLost()) && !clock_.PauseMs(kStateChangePauseMs)) {
+      // Stopped during the pause: the state is entered, but its step is not begun.
+      previousState = currentState;
+      return;
+    }
   }
   previousState = currentState;
   currentState = RunHandler(currentState);
+  // Nothing can answer on a lost device: no step may go on waiting or retrying on it.
+  if (link_.DeviceLost() && currentState != UpdateState::Failed && currentState != UpdateState::Finished)
+    currentState = UpdateState::Failed;
 }
 
 void UpdateEngine::ApplyEntryAction(UpdateState state) {
@@ -245,6 +259,10 @@ UpdateState UpdateEngine::OnFailed() {
   values_.ErrorText = "Error: " + values_.ErrorDetail;
   if (!values_.ErrorDetail.empty() && !linkError.empty()) values_.ErrorText += "; ";
   values_.ErrorText += linkError;
+  uint32_t systemCode = 0;
+  link_.LastError(nullptr, &systemCode);
+  // A lost device is the one failure the technician must act on at the radio: say why in the line.
+  if (link_.DeviceLost() && systemCode != 0) values_.ErrorText += " (" + SystemErrorText(systemCode) + ")";
   host_.Beep();
   RefreshStatus();
   if (host_.IsPleaseWaitOpen()) host_.ClosePleaseWait();

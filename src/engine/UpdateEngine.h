@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/ControlIds.h"
@@ -62,6 +63,12 @@ public:
   // Where the recovery files go; empty means the current directory.
   void SetRecoveryDirectory(const std::string& folder) { recoveryDirectory_ = folder; }
   std::string RecoveryPath() const;
+  // The first complete record of this radio's recovery file, if it can be read.
+  std::optional<int32_t> RecoveryRecord() const;
+  // The state the update left the radio in and what to do next, in plain words.
+  std::string DescribeRadio() const;
+  // After a failed update: what the technician should do about it.
+  std::string FailureAdvice() const;
 
   // Engine fields, open for the front ends' readouts and for tests.
   UpdateState currentState = UpdateState::Finished;
@@ -103,6 +110,7 @@ private:
   bool WriteImageBlocks(SlotName slot);
   bool SendImageSignature(SlotName slot);
   bool SameRadioCheck();
+  std::optional<int32_t> NumberToRestore(bool& keepFile) const;
   void SetStepProgress(int64_t total, int64_t remaining);
   UpdateState AfterSign(SlotName slot);
 
@@ -129,6 +137,11 @@ private:
   WindowValues values_;
   std::string recoveryDirectory_;
   bool watchdogRunning_ = false;
+  // What this radio reported at this update's start, the only number other than the recovery file's
+  // first record that may be written back into it.
+  int32_t serialAtStart_ = 0;
+  bool radioAnswered_ = false;  // the radio answered a request at the start of this update
+  std::string esnAtStart_;
 };
 
 }  // namespace p25

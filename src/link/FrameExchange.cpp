@@ -19,6 +19,8 @@ bool SerialPort::ReceiveFrame(Level2Frame& destination) {
     uint8_t byte = 0;
     bool got = false;
     if (!NextByte(byte, got) || !got) {
+      // A lost device keeps the read failure and the OS's reason for it.
+      if (DeviceLost()) return false;
       status_.ReportError(kErrorPortRead, "Failed to receive frame from radio");
       return false;
     }
@@ -40,7 +42,8 @@ bool SerialPort::ReceiveFrame(Level2Frame& destination) {
 
 bool SerialPort::SendWithAck(const Level2Frame& frame) {
   bool sawValidFrame = false;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+  // On a lost device the first try only reports the failure again; no further try can help.
+  for (int attempt = 0; attempt < kAttempts && !(attempt > 0 && DeviceLost()); ++attempt) {
     StartTimer(kAcknowledgementWaitMs);
     if (!FlushInput()) continue;
     if (!SendFrame(frame)) continue;
@@ -60,7 +63,10 @@ bool SerialPort::ReceiveWithAck(Level2Frame& destination, int32_t timeoutMs) {
     return false;
   }
   while (TimerRunning()) {
-    if (!ReceiveFrame(destination)) continue;
+    if (!ReceiveFrame(destination)) {
+      if (DeviceLost()) return false;
+      continue;
+    }
     if (!destination.CheckCrc() || destination.length <= 0) continue;
     Level2Frame acknowledgement(&status_);
     acknowledgement.AppendCrc();

@@ -121,7 +121,7 @@ bool SerialPort::NextByte(uint8_t& byte, bool& got) {
       TimerTick();
       readPosition_ = 0;
       result = Read(receiveBuffer_.data(), receiveBuffer_.size(), available_);
-      if (available_ > 0) break;
+      if (available_ > 0 || (!result && DeviceLost())) break;
     }
     if (!result) return false;
   }

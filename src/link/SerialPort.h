@@ -31,6 +31,8 @@ public:
   bool Open(const std::string& name, uint32_t baudRate);
   void Close();
   bool IsOpen() const { return device_->IsOpen(); }
+  // The device is gone (hung up, unplugged): every wait and retry on it ends at once.
+  bool DeviceLost() const { return device_->DeviceLost(); }
   bool Read(uint8_t* destination, size_t count, size_t& bytesRead);
   bool Write(const uint8_t* data, size_t count);
   bool FlushInput();

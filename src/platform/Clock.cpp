@@ -1,5 +1,7 @@
 #include "platform/Clock.h"
 
+#include "platform/StopSignal.h"
+
 #include <chrono>
 #include <thread>
 
@@ -22,6 +24,17 @@ void RealClock::SleepMicros(uint64_t us) {
   const uint64_t until = ElapsedMicros() + us;
   for (uint64_t now = ElapsedMicros(); now < until; now = ElapsedMicros())
     std::this_thread::sleep_for(std::chrono::microseconds(until - now));
+}
+
+bool Clock::PauseMicros(uint64_t us) {
+  if (stop_ != nullptr && stop_->Raised()) return false;
+  SleepMicros(us);
+  return true;
+}
+
+bool RealClock::PauseMicros(uint64_t us) {
+  if (stop_ == nullptr) return Clock::PauseMicros(us);
+  return !stop_->Wait(us);
 }
 
 void VirtualClock::Advance(uint64_t us) {

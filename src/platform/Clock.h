@@ -3,6 +3,8 @@
 
 namespace p25 {
 
+class StopSignal;
+
 // Every sleep and every clock reading goes through a Clock, so a whole update can run on virtual time.
 class Clock {
 public:
@@ -13,6 +15,15 @@ public:
 
   uint64_t ElapsedMs() const { return ElapsedMicros() / 1000; }
   void SleepMs(uint32_t ms) { SleepMicros(uint64_t{ms} * 1000); }
+
+  // A pause between steps: a sleep that ends early, returning false, once the watched stop is
+  // raised. Waits that belong to a request on the line are sleeps, never pauses.
+  virtual bool PauseMicros(uint64_t us);
+  bool PauseMs(uint32_t ms) { return PauseMicros(uint64_t{ms} * 1000); }
+  void WatchStop(const StopSignal* stop) { stop_ = stop; }
+
+protected:
+  const StopSignal* stop_ = nullptr;
 };
 
 // Wall-clock time, counted from construction.
@@ -21,6 +32,7 @@ public:
   RealClock();
   uint64_t ElapsedMicros() const override;
   void SleepMicros(uint64_t us) override;
+  bool PauseMicros(uint64_t us) override;
 
 private:
   uint64_t start_;

@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace p25 {
 
@@ -15,6 +16,12 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   const bool ok = std::ferror(file) == 0;
   std::fclose(file);
   return ok;
+}
+
+bool FileMayExist(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(path, error);
+  return status.type() != std::filesystem::file_type::not_found;
 }
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }

@@ -9,6 +9,8 @@ namespace p25 {
 bool AppendDurably(const std::string& path, const std::string& bytes);
 // Reads the whole file; false if it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
+// True unless the file is known not to exist: a file that cannot even be looked at counts as there.
+bool FileMayExist(const std::string& path);
 // Removes the file; false if there was none or it could not be removed.
 bool RemoveFile(const std::string& path);
 

@@ -37,6 +37,9 @@ public:
   virtual bool IsOpen() const = 0;
   // The OS last-error value of the most recent failed call.
   virtual uint32_t LastError() const = 0;
+  // True once the OS has said the device is gone (hung up, unplugged) since it was opened: nothing
+  // will answer on it, so waiting out time-outs and retries only delays the failure.
+  virtual bool DeviceLost() const { return false; }
 
   // Waits at most maxMicros for input to arrive, returning early when it does. Devices that cannot
   // wait for input sleep the whole time on the clock.

@@ -1,8 +1,19 @@
 #include "protocol/MessageChannel.h"
 
+#include "platform/StopSignal.h"
+
 namespace p25 {
 
+bool MessageChannel::Stopped() const { return stop_ != nullptr && stop_->Raised(); }
+
+bool MessageChannel::Refused() const {
+  if (!Stopped()) return false;
+  owner_.ReportError(kErrorRequestBuilding, "Update stopped before the request was sent");
+  return true;
+}
+
 bool MessageChannel::Exchange(RadioMessage& message, MessageType type, bool query) {
+  if (Refused()) return false;
   if (!message.BuildRequest(type) || !message.TransmitFrame().AppendCrc() ||
       !port_.SendWithAck(message.TransmitFrame()))
     return false;
@@ -19,7 +30,7 @@ bool MessageChannel::RunCommand(RadioMessage& message) { return Exchange(message
 bool MessageChannel::RunQuery(RadioMessage& message) { return Exchange(message, MessageType::Query, true); }
 
 bool MessageChannel::SendNotice(RadioMessage& message) {
-  return message.BuildRequest(MessageType::Notice) && message.TransmitFrame().AppendCrc() &&
+  return !Refused() && message.BuildRequest(MessageType::Notice) && message.TransmitFrame().AppendCrc() &&
          port_.SendWithAck(message.TransmitFrame());
 }
 

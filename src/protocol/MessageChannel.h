@@ -7,6 +7,8 @@
 
 namespace p25 {
 
+class StopSignal;
+
 // Carries messages over the port: a Command answered by a confirmation, a Query answered by
 // parameters, a Notice only acknowledged.
 class MessageChannel {
@@ -14,18 +16,28 @@ public:
   static constexpr int32_t kResponseTimeoutMs = 30000;
 
   MessageChannel(LinkStatus& owner, std::unique_ptr<SerialDevice> device, Clock& clock)
-      : port_(owner, std::move(device), clock) {}
+      : owner_(owner), port_(owner, std::move(device), clock) {}
 
   bool RunCommand(RadioMessage& message);
   bool RunQuery(RadioMessage& message);
   bool SendNotice(RadioMessage& message);
 
+  // Once the stop is raised, no further request goes out; one already on the line is let finish.
+  void WatchStop(const StopSignal* stop) { stop_ = stop; }
+  // True when the stop is raised, so the next request will not go out.
+  bool Stopped() const;
+
   SerialPort& Port() { return port_; }
+  const SerialPort& Port() const { return port_; }
 
 private:
   bool Exchange(RadioMessage& message, MessageType type, bool query);
 
+  bool Refused() const;
+
+  LinkStatus& owner_;
   SerialPort port_;
+  const StopSignal* stop_ = nullptr;
   int32_t responseTimeout_ = kResponseTimeoutMs;
 };
 

@@ -7,13 +7,17 @@ namespace p25 {
 bool RadioLink::ChangeBaudRate(uint32_t rate) {
   ChangeBaudRateMessage message(status_, rate);
   status_.SetActivity("Instructing radio to change baud rate");
-  return channel_.RunCommand(message);
+  if (!channel_.RunCommand(message)) return false;
+  condition_.flashCodeRate = rate;
+  return true;
 }
 
 bool RadioLink::EnterBootMode() {
   EnterBootModeMessage message(status_);
   status_.SetActivity("Instructing radio to enter boot mode");
-  return channel_.SendNotice(message);
+  if (!channel_.SendNotice(message)) return false;
+  condition_.mode = RadioCondition::Mode::BootLoader;
+  return true;
 }
 
 bool RadioLink::DownloadBootCode(uint32_t address, int count, const uint8_t* data) {
@@ -25,12 +29,17 @@ bool RadioLink::DownloadBootCode(uint32_t address, int count, const uint8_t* dat
 bool RadioLink::ExecuteBootCode(uint32_t startAddress) {
   ExecuteBootCodeMessage message(status_, startAddress);
   status_.SetActivity("Instructing radio to execute boot code");
-  return channel_.SendNotice(message);
+  if (!channel_.SendNotice(message)) return false;
+  condition_.mode = RadioCondition::Mode::FlashCode;
+  condition_.flashCodeRate = Port().BaudRate();
+  return true;
 }
 
 bool RadioLink::EraseFlash(uint32_t startAddress, uint32_t length) {
   EraseFlashMessage message(status_, startAddress, length);
   status_.SetActivity("Erasing radio flash memory");
+  // Counted before the answer: a radio may erase and still fail to say so.
+  if (!channel_.Stopped()) condition_.erased = true;
   return channel_.RunCommand(message);
 }
 
@@ -43,7 +52,9 @@ bool RadioLink::WriteFlash(uint32_t address, int count, const uint8_t* data) {
 bool RadioLink::Reboot() {
   RebootMessage message(status_);
   status_.SetActivity("Rebooting radio");
-  return channel_.SendNotice(message);
+  if (!channel_.SendNotice(message)) return false;
+  condition_.mode = RadioCondition::Mode::Restarted;
+  return true;
 }
 
 bool RadioLink::ConfirmedReboot() {
@@ -64,7 +75,9 @@ bool RadioLink::ReadSerialNumber(uint32_t& serialNumber) {
 bool RadioLink::SetSerialNumber(uint32_t serialNumber) {
   SetSerialNumberMessage message(status_, serialNumber);
   status_.SetActivity("Setting serial number in radio");
-  return channel_.RunCommand(message);
+  if (!channel_.RunCommand(message)) return false;
+  condition_.serialWritten = true;
+  return true;
 }
 
 bool RadioLink::ReadEsn(std::string& esn) {

@@ -84,6 +84,7 @@ bool RadioLink::ProbeConsole() {
 
 bool RadioLink::Connect(const std::string& deviceName) {
   if (!OpenComms(deviceName, 19200)) return false;
+  if (condition_.mode == RadioCondition::Mode::Untouched) condition_.mode = RadioCondition::Mode::ConsoleAt9600;
   SendConsoleBaudCommand();
   CloseComms();
   const bool result = OpenComms(deviceName, 9600);

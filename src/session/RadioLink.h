@@ -10,6 +10,17 @@ namespace p25 {
 
 class Clock;
 class SerialDevice;
+class StopSignal;
+
+// What this updater has done to the radio since the update began, as far as it can know from the
+// requests the radio took: the basis of every word on the radio's state after a stop or a failure.
+struct RadioCondition {
+  enum class Mode { Untouched, ConsoleAt9600, BootLoader, FlashCode, Restarted };
+  Mode mode = Mode::Untouched;
+  uint32_t flashCodeRate = 0;  // the rate the FLASH code talks at
+  bool erased = false;         // an erase went out: images may be gone until an update completes
+  bool serialWritten = false;  // the kept serial number went back into the radio after its restart
+};
 
 // The updater's one session with the radio: the port at a rate, the console step into the framed
 // protocol, the restart watch, and the radio commands.
@@ -45,7 +56,14 @@ public:
   bool ReadHwFeatures(uint32_t& features);
   bool SendSignature(int count, const uint8_t* signature);
 
+  const RadioCondition& Condition() const { return condition_; }
+  void ResetCondition() { condition_ = RadioCondition{}; }
+  // Pauses and new requests end once the stop is raised.
+  void WatchStop(const StopSignal* stop) { channel_.WatchStop(stop); }
+
   bool IsOpen() const { return open_; }
+  // The port's device is gone: no answer can come, so callers stop retrying.
+  bool DeviceLost() const { return channel_.Port().DeviceLost(); }
   LinkStatus& Status() { return status_; }
   MessageChannel& Channel() { return channel_; }
   SerialPort& Port() { return channel_.Port(); }
@@ -59,6 +77,7 @@ private:
   LinkStatus status_;
   MessageChannel channel_;
   bool open_ = false;
+  RadioCondition condition_;
   std::string okTail_;
   Clock& clock_;
 };

@@ -44,6 +44,20 @@ update() {
   local status=$?
   [ "$status" = "$expected" ] || fail "exit status $status, expected $expected"
 }
+# interrupt_at LINE [cli options...]: runs the updater, presses Ctrl-C a second after LINE shows, and
+# expects status 130.
+interrupt_at() {
+  local line=$1
+  shift
+  "$cli" --recovery-dir "$work" "$@" </dev/null >"$work/cli.out" 2>&1 &
+  local pid=$!
+  for _ in $(seq 900); do grep -qF -- "$line" "$work/cli.out" && break; sleep 0.1; done
+  sleep 1
+  kill -INT "$pid"
+  wait "$pid"
+  local status=$?
+  [ "$status" = 130 ] || fail "exit status $status, expected 130"
+}
 expect_line() { grep -qxF -- "$1" "$work/cli.out" || fail "no line: $1"; }
 # expect_radio FIRMWARE_DIR 503|501 SERIAL, or expect_radio untouched SERIAL (nothing erased).
 expect_radio() { "$check" "$work/state" "$@" || fail "radio state"; }

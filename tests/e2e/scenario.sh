@@ -165,6 +165,35 @@ case "$scenario" in
     # Boot code goes to the radio's RAM: its flash is as it was.
     expect_radio untouched 12345
     ;;
+  stopped-before-erase)
+    # Ctrl-C in the pause before the first erase: the erase never goes out.
+    start_sim --serial 4715 --lose-serial
+    interrupt_at "Erasing CONTROL code in radio" --port "$work/radio" --firmware-dir "$small"
+    grep -q "running the FLASH code at 38400 baud and its firmware was not changed: switch the radio off and on" \
+      "$work/cli.out" || fail "no word on the radio's state"
+    ! grep -q "EraseFlash" "$work/transcript" || fail "an erase went out after Ctrl-C"
+    # The radio stays in its FLASH code until it is powered again; then the update completes.
+    update 1 --port "$work/radio" --firmware-dir "$small" --yes
+    expect_power_cycle_advice
+    power_cycle
+    update 0 --port "$work/radio" --firmware-dir "$small"
+    expect_line "Update Completed Succesfully"
+    stop_sims
+    expect_radio "$small" 503 4715
+    expect_no_recovery_file
+    ;;
+  stopped-after-erase)
+    start_sim --serial 4716 --lose-serial
+    interrupt_at "Downloading CONTROL code block 1" --port "$work/radio" --firmware-dir "$small"
+    grep -q "the radio will not work until an update completes; its serial number 4716 is kept in $work/1234ABCD" \
+      "$work/cli.out" || fail "no word on the kept serial number"
+    stop_sims
+    # The radio lost its number with the erase and holds an unsigned CONTROL image; the recovery file
+    # holds the number.
+    grep -qx "serial 0" "$work/state" || fail "the radio kept its serial number through the erase"
+    grep -qx "region 00010000 [0-9A-F]* unsigned" "$work/state" || fail "no unsigned CONTROL image in the radio"
+    grep -q "^P25SN 4716 " "$work/$esn_file" || fail "the recovery file does not hold 4716"
+    ;;
   cable-pull | cable-pull-9600)
     # The cable is pulled in the middle of a CONTROL image, with the serial number already gone.
     rate=38400

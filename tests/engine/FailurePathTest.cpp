@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "EngineRig.h"
+#include "engine/RecoveryFile.h"
 
 namespace p25::testing {
 namespace {
@@ -18,6 +19,7 @@ const std::vector<uint8_t> kReadEsn = {0xDB, 0x11, 0x15, 0x01, 0x04};
 const std::vector<uint8_t> kWriteFlash = {0xDB, 0x18, 0x11};
 const std::vector<uint8_t> kSetSerialNumber = {0xDB, 0x1D, 0x11};
 const std::vector<uint8_t> kChangeBaudRate = {0xDB, 0x1A, 0x11};
+const std::vector<uint8_t> kReadSerialNumber = {0xDB, 0x1D, 0x15};
 
 // The state whose handler failed the update.
 S FailedIn(const EngineRig& rig) { return rig.states.size() > 1 ? rig.states[rig.states.size() - 2] : S::Start; }
@@ -282,6 +284,81 @@ TEST(FailurePath, CancelInTheMiddleStopsEverythingAndKeepsTheRecord) {
   EXPECT_EQ(rig.engine.Values().ActivityText, "");
   EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
   EXPECT_EQ(rig.host.beeps, 0);
+}
+
+TEST(FailurePath, PulledCableFailsAtOnceWithTheReasonAndKeepsTheRecord) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->PullAfter(kWriteFlash, 5, rig.clock);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Failed to read from serial port (" + SystemErrorText(LineTap::kGone) + ")");
+  // No acknowledgement window, retry or state pause is waited out on a device that is gone.
+  EXPECT_LT(rig.clock.ElapsedMicros() - rig.tap->pulledAtMicros, 100'000u);
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
+}
+
+// Each way the one good copy of a serial number could be lost: the copy stays, and only this radio's
+// own numbers are ever written back.
+struct KeptCopyCase {
+  const char* name;
+  uint32_t radioSerial;
+  std::string fileAtTheEnd;  // replaces the recovery file once the radio reboots; empty keeps it
+  bool folderInstead;        // the file's name holds something that cannot be read as a file
+  const char* line;          // error line, or empty when the update completes
+  uint32_t serialAfter;
+};
+
+class KeptCopy : public ::testing::TestWithParam<KeptCopyCase> {};
+
+TEST_P(KeptCopy, RecoveryFileStays) {
+  const KeptCopyCase& c = GetParam();
+  SmallFirmware firmware;
+  auto options = RadioOptions();
+  options.serialNumber = c.radioSerial;
+  EngineRig rig(options, &firmware);
+  rig.host.answers = {true};
+  rig.engine.OnUpdateClicked();
+  while (rig.engine.previousState != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  if (!c.fileAtTheEnd.empty()) std::ofstream(rig.RecoveryFile(), std::ios::binary | std::ios::trunc) << c.fileAtTheEnd;
+  if (c.folderInstead) {
+    std::filesystem::remove(rig.RecoveryFile());
+    std::filesystem::create_directory(rig.RecoveryFile());
+  }
+  ASSERT_TRUE(rig.RunUntilFinished());
+  EXPECT_EQ(rig.ErrorLine(), c.line);
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
+  EXPECT_EQ(rig.radio.SerialNumber(), c.serialAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FailurePath, KeptCopy,
+    ::testing::Values(
+        // The first record holds 0: the radio is left without a number, and the file is all there is.
+        KeptCopyCase{"ZeroRestored", 12345, FormatRecoveryRecord(0), false, "Error: No Serial Number in Target Radio", 0},
+        KeptCopyCase{"Unreadable", 12345, "", true, "", 12345},
+        // A torn record: this radio's number from the start goes back, never a 0.
+        KeptCopyCase{"TornRecord", 12345, "P25SN 123", false, "", 12345},
+        KeptCopyCase{"TornRecordNoNumber", 0, "P25SN 123", false, "Error: No Serial Number in Target Radio", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FailurePath, KnownSerialNumberWithoutEsnStopsBeforeBootMode) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kReadEsn, 9);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Unable to read the radio's ESN, so its serial number can not be saved; "
+                        "Failed to receive frame from radio");
+  EXPECT_EQ(rig.tap->lost, 9);
+  EXPECT_FALSE(Visited(rig, S::BootMode));
+}
+
+TEST(FailurePath, SameRadioCheckThatGetsNoAnswerKeepsTheRecoveryFile) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.tap->Lose(kReadSerialNumber, 9, 1);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, "Error: Radio Serial Number Mismatch Error");
+  EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
 }
 
 TEST(FailurePath, ErrorLineStaysUntilTheButtonClearsIt) {

@@ -84,6 +84,25 @@ TEST_F(PseudoTerminal, BytesFlowBothWaysUntranslated) {
   EXPECT_EQ(Bytes(frame.Data(), frame.Data() + frame.length), message);
 }
 
+TEST_F(PseudoTerminal, HungUpLineEndsTheWaitAtOnceWithTheOsReason) {
+  ASSERT_TRUE(port.Open(slave, 9600));
+  ::close(master);  // the radio's side goes away, as when its USB adapter is pulled
+  master = -1;
+  const uint64_t start = clock.ElapsedMs();
+  port.StartTimer(30000);
+  Level2Frame frame(&status);
+  EXPECT_FALSE(port.ReceiveFrame(frame));
+  EXPECT_LT(clock.ElapsedMs() - start, 5000u);  // nowhere near the 30 s window
+  EXPECT_TRUE(port.DeviceLost());
+  EXPECT_EQ(status.ErrorCode(), 3u);
+  EXPECT_EQ(status.SystemErrorCode(), uint32_t{EIO});
+  const Bytes line = Wire(Hex("1D 16"));
+  EXPECT_FALSE(port.SendWithAck(Level2Frame(&status)));
+  EXPECT_NE(status.SystemErrorCode(), 0u);
+  EXPECT_FALSE(port.Write(line.data(), line.size()));
+  EXPECT_EQ(status.ErrorCode(), 2u);
+}
+
 TEST_F(PseudoTerminal, WriteThatCannotDrainFailsAsAPartialWriteAfterItsTimeOut) {
   // Fill the line towards the radio, which never reads, before the port takes it. The terminal moves
   // bytes on to the master side in the background, so the line is full only when writes stay refused.

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/FileSystem.h"
 
@@ -24,6 +25,15 @@ bool AppendDurably(const std::string& path, const std::string& bytes) {
   // The record may be the only copy of a serial number: it must be on the disk before flashing.
   if (ok && ::fsync(fd) != 0) ok = false;
   if (::close(fd) != 0) ok = false;
+  // A new file's name lives in its folder: without this a power cut can lose the file itself.
+  if (ok) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Some file systems cannot sync a folder at all (EINVAL); theirs is then as durable as it gets.
+    if (dir < 0 || (::fsync(dir) != 0 && errno != EINVAL)) ok = false;
+    if (dir >= 0) ::close(dir);
+  }
   return ok;
 }
 

@@ -33,6 +33,11 @@ bool RateConstant(uint32_t baud, speed_t& speed) {
   }
 }
 
+// Errors by which the kernel says the device itself is gone, not that one transfer failed.
+bool IsLossError(int err) { return err == EIO || err == ENXIO || err == ENODEV; }
+
+constexpr short kLossEvents = POLLHUP | POLLERR | POLLNVAL;
+
 int64_t MonotonicMicros() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -61,6 +66,7 @@ public:
       return Fail();
     }
     fd_ = fd;
+    lost_ = false;
     return true;
   }
 
@@ -107,15 +113,19 @@ public:
     bytesRead = 0;
     if (fd_ < 0) return FailWith(EBADF);
     if (count == 0) return true;
+    if (lost_) return FailWith(lastError_);
     for (;;) {
       const ssize_t n = ::read(fd_, destination, count);
-      if (n >= 0) {
+      if (n > 0) {
         bytesRead = static_cast<size_t>(n);
         return true;
       }
-      if (errno == EINTR) continue;
-      if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
-      return Fail();
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail();
+      // Nothing to read: a hung-up terminal says so only through poll (its reads just return 0).
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 0) > 0 && (p.revents & kLossEvents) != 0) return Lose(EIO);
+      return true;
     }
   }
 
@@ -133,11 +143,14 @@ public:
       }
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail();
+      if (lost_) return FailWith(lastError_);
       const int64_t left = deadline - MonotonicMicros();
       if (left <= 0) return true;  // the time-out expired: a partial write
       pollfd p{fd_, POLLOUT, 0};
       const int waitMs = static_cast<int>((left + 999) / 1000);
-      if (::poll(&p, 1, waitMs) < 0 && errno != EINTR) return Fail();
+      const int r = ::poll(&p, 1, waitMs);
+      if (r < 0 && errno != EINTR) return Fail();
+      if (r > 0 && (p.revents & kLossEvents) != 0) return Lose(EIO);
     }
     return true;
   }
@@ -152,34 +165,40 @@ public:
 
   bool IsOpen() const override { return fd_ >= 0; }
   uint32_t LastError() const override { return lastError_; }
+  bool DeviceLost() const override { return lost_; }
 
   void WaitForInput(Clock& clock, uint64_t maxMicros) override {
     if (fd_ < 0) {
       clock.SleepMicros(maxMicros);
       return;
     }
-    const uint64_t start = clock.ElapsedMicros();
+    if (lost_) return;
     pollfd p{fd_, POLLIN, 0};
     timespec ts{static_cast<time_t>(maxMicros / 1000000), static_cast<long>((maxMicros % 1000000) * 1000)};
-    const int r = ::ppoll(&p, 1, &ts, nullptr);
-    if (r > 0 && (p.revents & POLLIN) == 0) {
-      // Hang-up or error without data: sleep out the wait instead of spinning on it.
-      const uint64_t spent = clock.ElapsedMicros() - start;
-      if (spent < maxMicros) clock.SleepMicros(maxMicros - spent);
-    }
+    // A hang-up wakes this at once; the read that follows reports it, and the caller stops waiting.
+    ::ppoll(&p, 1, &ts, nullptr);
   }
 
 private:
-  bool Fail() { return FailWith(errno); }
+  bool Fail() {
+    const int err = errno;
+    if (IsLossError(err)) lost_ = true;
+    return FailWith(err);
+  }
   bool FailWith(int err) {
     lastError_ = static_cast<uint32_t>(err);
     return false;
+  }
+  bool Lose(int err) {
+    lost_ = true;
+    return FailWith(err);
   }
 
   int fd_ = -1;
   termios state_{};
   SerialTimeouts timeouts_{};
   uint32_t lastError_ = 0;
+  bool lost_ = false;
 };
 
 }  // namespace

@@ -11,6 +11,25 @@ namespace p25 {
 
 namespace {
 
+// What ReadFile and WriteFile give once the port's device is gone (a USB adapter pulled, or under
+// Wine a terminal hung up): no answer can come any more.
+bool IsLossError(DWORD code) {
+  switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_NO_SUCH_DEVICE: return true;
+    default: return false;
+  }
+}
+
 class Win32SerialDevice final : public SerialDevice {
 public:
   ~Win32SerialDevice() override { Close(); }
@@ -27,6 +46,7 @@ public:
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return Fail();
     handle_ = handle;
+    lost_ = false;
     return true;
   }
 
@@ -78,7 +98,8 @@ public:
     if (handle_ == nullptr) return FailWith(ERROR_INVALID_HANDLE);
     DWORD got = 0;
     const auto asked = static_cast<DWORD>(std::min<size_t>(count, MAXDWORD));
-    if (!ReadFile(handle_, destination, asked, &got, nullptr)) return Fail();
+    if (lost_) return FailWith(lastError_);
+    if (!ReadFile(handle_, destination, asked, &got, nullptr)) return Lose();
     bytesRead = got;
     return true;
   }
@@ -89,7 +110,8 @@ public:
     DWORD written = 0;
     const auto asked = static_cast<DWORD>(std::min<size_t>(count, MAXDWORD));
     // With the write time-outs set, a write that cannot finish in time returns with fewer bytes.
-    if (!WriteFile(handle_, data, asked, &written, nullptr)) return Fail();
+    if (lost_) return FailWith(lastError_);
+    if (!WriteFile(handle_, data, asked, &written, nullptr)) return Lose();
     bytesWritten = written;
     return true;
   }
@@ -102,9 +124,16 @@ public:
 
   bool IsOpen() const override { return handle_ != nullptr; }
   uint32_t LastError() const override { return lastError_; }
+  bool DeviceLost() const override { return lost_; }
 
 private:
   bool Fail() { return FailWith(GetLastError()); }
+  // A transfer failure that may mean the device is gone.
+  bool Lose() {
+    const DWORD code = GetLastError();
+    if (IsLossError(code)) lost_ = true;
+    return FailWith(code);
+  }
   bool FailWith(DWORD code) {
     lastError_ = code;
     return false;
@@ -113,6 +142,7 @@ private:
   HANDLE handle_ = nullptr;
   DCB state_{};
   uint32_t lastError_ = 0;
+  bool lost_ = false;
 };
 
 }  // namespace
