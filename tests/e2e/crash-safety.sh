@@ -26,7 +26,7 @@ series4=("boot code download|DownloadBootCode Confirm|3|5|cycle"
 series5=("FLASH code started|-- FLASH code running|1|100|"
          "writes|WriteFlash Confirm|3|5|")
 series6=("erase|EraseFlash Command|1|350|cycle"
-         "signatures|SendSignature Command|2|10|")
+         "CONTROL A signature sent|SendSignature Command|2|10|")
 
 # The last line the updater printed, progress bars aside.
 last_step() { grep -v '^overall ' "$work/cli.out" | tail -n 1; }
