@@ -7,6 +7,7 @@
 
 #include "EngineRig.h"
 #include "engine/RecoveryFile.h"
+#include "platform/StopSignal.h"
 
 namespace p25::testing {
 namespace {
@@ -360,6 +361,49 @@ TEST(FailurePath, SameRadioCheckThatGetsNoAnswerKeepsTheRecoveryFile) {
   ExpectFailedWith(rig, "Error: Radio Serial Number Mismatch Error");
   EXPECT_TRUE(std::filesystem::exists(rig.RecoveryFile()));
 }
+
+// A stop raised while the engine pauses: no further request reaches the radio, and the words on the
+// radio's state follow what was done to it.
+struct StopCase {
+  S reached;
+  const char* words;
+};
+
+class StopRequested : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(StopRequested, SendsNothingMoreAndSaysWhereTheRadioIs) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  StopSignal stop;
+  rig.clock.WatchStop(&stop);
+  rig.link.WatchStop(&stop);
+  rig.engine.OnUpdateClicked();
+  while (rig.engine.previousState != GetParam().reached) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  stop.Raise();
+  const int requests = rig.radio.Stats().requests;
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  EXPECT_EQ(rig.radio.Stats().requests, requests);
+  std::string words = GetParam().words;
+  if (const size_t at = words.find("<file>"); at != std::string::npos) words.replace(at, 6, rig.RecoveryFile().string());
+  EXPECT_EQ(rig.engine.DescribeRadio(), words);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FailurePath, StopRequested,
+    ::testing::Values(
+        StopCase{S::Start, "The radio was not changed."},
+        StopCase{S::DownloadFlash,
+                 "The radio is in its boot loader and its firmware was not changed: switch the radio off and on before "
+                 "updating it again."},
+        StopCase{S::CheckCompatibility,
+                 "The radio is running the FLASH code at 38400 baud and its firmware was not changed: switch the radio "
+                 "off and on before updating it again."},
+        StopCase{S::WriteControlB,
+                 "Some images were erased: the radio will not work until an update completes; its serial number 12345 "
+                 "is kept in <file>."},
+        StopCase{S::AwaitRestart,
+                 "The radio restarted with its new firmware, but its serial number was not restored: update it again "
+                 "to restore serial number 12345."}));
 
 TEST(FailurePath, ErrorLineStaysUntilTheButtonClearsIt) {
   SmallFirmware firmware;
