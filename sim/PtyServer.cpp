@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -21,6 +23,7 @@ namespace {
 
 constexpr size_t kOutputLimit = 65536;
 constexpr uint64_t kIdleWaitMicros = 1'000'000;
+constexpr uint64_t kStaleLockCheckMicros = 50'000;
 
 uint32_t RateOf(speed_t speed) {
   switch (speed) {
@@ -130,6 +133,19 @@ void PtyServer::PullCable(uint64_t now) {
   if (announce_) announce_(line);
 }
 
+void PtyServer::ReleaseStaleExclusiveMode(uint64_t now) {
+  if (slave_ < 0 || now < staleCheckAt_) return;
+  staleCheckAt_ = now + kStaleLockCheckMicros;
+  // A port's exclusive mode ends with its last close; ours never closes, so a client killed while it
+  // held the port would keep it from everyone. Exclusive without the client's lock means it is gone.
+  int exclusive = 0;
+  exclusive_ = ::ioctl(slave_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  if (!exclusive_ || ::flock(slave_, LOCK_EX | LOCK_NB) != 0) return;
+  ::ioctl(slave_, TIOCNXCL);
+  ::flock(slave_, LOCK_UN);
+  exclusive_ = false;
+}
+
 uint32_t PtyServer::ClientRate() const {
   termios t{};
   if (::tcgetattr(slave_, &t) != 0) return 0;
@@ -207,6 +223,7 @@ bool PtyServer::Serve(const sigset_t& waitMask, volatile std::sig_atomic_t& stop
       if (announce_) announce_("PLUGGED " + slavePath_);
     }
     Exchange(now);
+    ReleaseStaleExclusiveMode(now);
     if (PullDue(now)) PullCable(now);
     if (!unplugged_ && !FlushOutput(error)) return false;
 
@@ -215,6 +232,7 @@ bool PtyServer::Serve(const sigset_t& waitMask, volatile std::sig_atomic_t& stop
     if (const auto wake = radio_.NextWakeup()) next = std::min(next, *wake);
     if (unplugged_ && cable_.replugAfterMicros) next = std::min(next, replugAt_);
     if (!pulled_ && cable_.pullAfterMicros) next = std::min(next, readyAt_ + *cable_.pullAfterMicros);
+    if (exclusive_) next = std::min(next, staleCheckAt_);
     const uint64_t wait = next > now ? next - now : 0;
     timespec ts{static_cast<time_t>(wait / 1'000'000), static_cast<long>((wait % 1'000'000) * 1000)};
     pollfd p{master_, static_cast<short>(POLLIN | (output_.empty() ? 0 : POLLOUT)), 0};

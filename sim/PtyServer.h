@@ -50,6 +50,7 @@ private:
   void CloseLine();
   void PullCable(uint64_t now);
   bool PullDue(uint64_t now) const;
+  void ReleaseStaleExclusiveMode(uint64_t now);
   uint32_t ClientRate() const;
   void Exchange(uint64_t now);
   bool ReadInput(std::string& error);
@@ -64,6 +65,8 @@ private:
   bool pulled_ = false;      // the cable has been pulled (it is pulled once at most)
   bool unplugged_ = false;   // and is out now
   uint64_t replugAt_ = 0;
+  uint64_t staleCheckAt_ = 0;
+  bool exclusive_ = false;  // a client holds the port in exclusive mode
   int master_ = -1;
   int slave_ = -1;
   std::string slavePath_;

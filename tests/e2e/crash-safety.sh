@@ -92,6 +92,7 @@ run_series() {
         { wait "$pid"; } 2>/dev/null
         status=$?
         [ "$status" = 137 ] || fail "the updater ended by itself (status $status) before the kill at: $what"
+        nap 0.1  # the simulator frees the port the killed updater held, as a real port's last close does
         echo "killed at $what (\"$text\" #$nth + $delay ms), the updater at: $(last_step)"
         break
       fi

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,6 +114,21 @@ TEST(RadioSimProgram, ServesConnectSerialQueryAndRateChangeOnItsPseudoTerminal) 
     EXPECT_FALSE(link.ReadHwFeatures(features)) << "the radio is at 38400 now";
     link.CloseComms();
   }
+
+  // A client killed while it held the port leaves it free, as a real port's last close does.
+  int fd = ::open(linkPath.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ioctl(fd, TIOCEXCL), 0);
+  ::close(fd);
+  int exclusive = 1;
+  for (int i = 0; i < 100 && exclusive != 0; ++i) {
+    ::usleep(20'000);
+    fd = ::open(linkPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+    ::close(fd);
+  }
+  EXPECT_EQ(exclusive, 0);
 
   EXPECT_EQ(sim.Stop(), 0);
   EXPECT_FALSE(std::filesystem::is_symlink(linkPath));
