@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
   engine.OnUpdateClicked();
   while (engine.currentState != UpdateState::Finished) {
     if (interrupted) {
-      const UpdateState state = engine.previousState;
+      const UpdateState state = engine.ActiveStep();
       engine.OnUpdateClicked();
       host.FinishLine();
       std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(state), engine.DescribeRadio().c_str());

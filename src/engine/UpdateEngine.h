@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "engine/ControlIds.h"
 #include "engine/UpdateHost.h"
+#include "engine/UpdatePath.h"
 #include "engine/UpdateState.h"
 #include "platform/PortTable.h"
 
@@ -81,38 +83,49 @@ public:
   bool family501 = false;
   int64_t downloadStartClock = 0;
 
+  // The step running now: the state's own, or one it chained to within the same tick.
+  UpdateState ActiveStep() const { return activeStep_; }
+  // Told of every step as it begins, chained steps included.
+  void SetStepListener(std::function<void(UpdateState step, bool chained)> listener) {
+    stepListener_ = std::move(listener);
+  }
+
 private:
+  friend struct PathRow;
+  static const PathRow* PathRowOf(UpdateState state);
+
   void DispatchState();
-  void ApplyEntryAction(UpdateState state);
-  UpdateState RunHandler(UpdateState state);
+  void ApplyEntryAction(const PathRow& row);
+  UpdateState RunSteps(UpdateState state, bool entered);
   int64_t ClockMs() const;
 
-  // State handlers.
-  UpdateState OnPrepareImages();
-  UpdateState OnIdentify();
-  UpdateState OnSaveRecovery();
-  UpdateState OnCheckSerial();
-  UpdateState OnBootMode();
-  UpdateState OnDownloadFlash();
-  UpdateState OnSign(SlotName slot, const char* failureText, UpdateState next);
-  UpdateState OnExecuteFlash();
-  UpdateState OnSetBaudRate();
-  UpdateState OnCheckCompatibility();
-  UpdateState OnErase(SlotName slot, UpdateState next);
-  UpdateState OnWrite(SlotName slot, UpdateState self, UpdateState sign, UpdateState doneWithoutSignature);
-  UpdateState OnRebootRadio();
-  UpdateState OnAwaitRestart();
-  UpdateState OnRestoreSerial();
-  UpdateState OnComplete();
-  UpdateState OnFailed();
-  UpdateState OnFinished();
+  // The steps of the path; each returns its result and the detail that goes with it.
+  StepResult StepStart(const PathRow& row);
+  StepResult StepPrepareImages(const PathRow& row);
+  StepResult StepIdentify(const PathRow& row);
+  StepResult StepSaveRecovery(const PathRow& row);
+  StepResult StepCheckSerial(const PathRow& row);
+  StepResult StepBootMode(const PathRow& row);
+  StepResult StepDownloadFlash(const PathRow& row);
+  StepResult StepSign(const PathRow& row);
+  StepResult StepExecuteFlash(const PathRow& row);
+  StepResult StepSetBaudRate(const PathRow& row);
+  StepResult StepCheckCompatibility(const PathRow& row);
+  StepResult StepErase(const PathRow& row);
+  StepResult StepWrite(const PathRow& row);
+  StepResult StepReboot(const PathRow& row);
+  StepResult StepAwaitRestart(const PathRow& row);
+  StepResult StepRestoreSerial(const PathRow& row);
+  StepResult StepComplete(const PathRow& row);
+  StepResult StepFailed(const PathRow& row);
+  StepResult StepFinished(const PathRow& row);
 
-  bool WriteImageBlocks(SlotName slot);
+  bool WriteImageBlocks(SlotName slot, std::string& readFailure);
   bool SendImageSignature(SlotName slot);
   bool SameRadioCheck();
   std::optional<int32_t> NumberToRestore(bool& keepFile) const;
   void SetStepProgress(int64_t total, int64_t remaining);
-  UpdateState AfterSign(SlotName slot);
+  UpdateState AfterSign(const FamilyImage& image) const;
 
   // The catalogue as the engine sees it.
   LoadModule* Image(SlotName slot) const;
@@ -137,6 +150,8 @@ private:
   WindowValues values_;
   std::string recoveryDirectory_;
   bool watchdogRunning_ = false;
+  UpdateState activeStep_ = UpdateState::Finished;
+  std::function<void(UpdateState, bool)> stepListener_;
   // What this radio reported at this update's start, the only number other than the recovery file's
   // first record that may be written back into it.
   int32_t serialAtStart_ = 0;
