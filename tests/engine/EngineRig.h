@@ -22,6 +22,7 @@
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
 #include "support/FakeHost.h"
+#include "support/FolderFirmware.h"
 
 namespace p25 {
 inline void PrintTo(UpdateState state, std::ostream* out) { *out << UpdateStateName(state); }
@@ -92,12 +93,13 @@ inline SimulatedRadio::Options RadioOptions() {
   return options;
 }
 
+// An updater with the tests' own full-size set unless a set is handed in.
 struct EngineRig {
   explicit EngineRig(SimulatedRadio::Options options = RadioOptions(), const ResourceSource* resources = nullptr)
       : radio(options),
         link(MakeLine(), clock),
         host(clock),
-        catalogue(host, resources != nullptr ? *resources : EmbeddedResources()),
+        catalogue(host, resources != nullptr ? *resources : GeneratedFirmware()),
         engine(link, catalogue, host, clock, Ports()) {
     folder = std::filesystem::temp_directory_path() /
              ("p25engine-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));

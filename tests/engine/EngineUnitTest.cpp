@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Engine, Estimate,
                                            // Beyond what 32 bits hold: 5000 s elapsed on a slow line.
                                            EstimateCase{5000, 6000, 1000000, "13888 mins  53 secs"}));
 
-TEST(Progress, CarriedFamiliesSumToTheirTotals) {
+TEST(Progress, FullSizeFamiliesSumToTheirTotals) {
   EngineRig rig;
   UpdateProgress progress = rig.engine.ComputeProgress();
   EXPECT_EQ(progress.bytesRemaining, 760500);

@@ -53,12 +53,12 @@ TEST(WholeUpdate, Family503RunsEveryStateInOrderAndRestoresTheSerialNumber) {
   EXPECT_FALSE(rig.host.timers.Running(kRebootWatchdogTimer));
   // The family chosen hides the other family's version rows.
   EXPECT_FALSE(rig.host.Visible(1022));
-  // Carried set: 760500 bytes in all; everything sent at the end.
+  // Full-size set: 760500 bytes in all; everything sent at the end.
   EXPECT_EQ(rig.engine.Values().BytesRemainingText, "0");
   EXPECT_EQ(rig.host.controls[kIdOverallProgress].progress, 100);
   const auto& overall = rig.host.controls[kIdOverallProgress].progressHistory;
   EXPECT_TRUE(std::is_sorted(overall.begin(), overall.end()));
-  // The bytes readout starts at the carried total, and the FLASH code alone is 2 per cent.
+  // The bytes readout starts at the full total, and the FLASH code alone is 2 per cent.
   EXPECT_NE(std::find(overall.begin(), overall.end(), 2), overall.end());
 }
 
