@@ -1,6 +1,7 @@
 #pragma once
 // A cable fault between the updater and the simulated radio: frames that start with given bytes are
-// lost on their way to the radio a given number of times, after letting some pass.
+// lost on their way to the radio a given number of times, after letting some pass. It keeps every
+// write the updater made, lost or not.
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,7 @@ public:
     return inner_->Read(destination, count, bytesRead);
   }
   bool Write(const uint8_t* data, size_t count, size_t& bytesWritten) override {
+    written.emplace_back(data, data + count);
     for (Rule& rule : rules_) {
       if (count < rule.prefix.size() || !std::equal(rule.prefix.begin(), rule.prefix.end(), data)) continue;
       if (rule.pass > 0) {
@@ -49,6 +51,7 @@ public:
   void WaitForInput(Clock& clock, uint64_t maxMicros) override { inner_->WaitForInput(clock, maxMicros); }
 
   int lost = 0;
+  std::vector<std::vector<uint8_t>> written;
 
 private:
   std::unique_ptr<SerialDevice> inner_;
