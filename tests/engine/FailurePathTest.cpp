@@ -181,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(Engine, AuthenticationFailure,
                                            AuthenticationCase{102, 1, S::SignControlB, "CONTROL Block 2"},
                                            AuthenticationCase{104, 1, S::SignDsp, "DSP"},
                                            AuthenticationCase{185, 2, S::SignControl, "CONTROL"},
-                                           AuthenticationCase{186, 2, S::SignDsp501, "DSP"}));
+                                           AuthenticationCase{186, 2, S::SignDsp501, "DSP"}),
+                         [](const auto& info) { return std::string(UpdateStateName(info.param.failedIn)); });
 
 TEST(FailurePath, SignatureRefusedNineTimesThenAccepted) {
   SmallFirmware firmware;

@@ -199,6 +199,7 @@ TEST(WholeUpdate, UnsignedBootLoaderGetsTheFlashCodeWithoutItsSignature) {
 }
 
 struct PartialSetCase {
+  const char* name;
   std::set<uint16_t> missing;
   uint32_t hwFeatures;
   std::vector<S> path;  // from the family's first erase to the reboot
@@ -223,21 +224,22 @@ TEST_P(PartialSet, InstallsWhatTheFamilyHasInItsOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Engine, PartialSet,
     ::testing::Values(
-        PartialSetCase{{164, 185}, 2, {S::EraseDsp501, S::WriteDsp501, S::SignDsp501, S::RebootRadio}},
-        PartialSetCase{{176, 186}, 2, {S::EraseControl, S::WriteControl, S::SignControl, S::RebootRadio}},
-        PartialSetCase{{131, 103, 152, 102}, 1, {S::EraseDsp, S::WriteDsp, S::SignDsp, S::RebootRadio}},
-        PartialSetCase{{131, 103},
+        PartialSetCase{"Dsp501Only", {164, 185}, 2, {S::EraseDsp501, S::WriteDsp501, S::SignDsp501, S::RebootRadio}},
+        PartialSetCase{"ControlOnly", {176, 186}, 2, {S::EraseControl, S::WriteControl, S::SignControl, S::RebootRadio}},
+        PartialSetCase{"DspOnly", {131, 103, 152, 102}, 1, {S::EraseDsp, S::WriteDsp, S::SignDsp, S::RebootRadio}},
+        PartialSetCase{"WithoutControlA", {131, 103},
                        1,
                        {S::EraseControlB, S::WriteControlB, S::SignControlB, S::EraseDsp, S::WriteDsp, S::SignDsp,
                         S::RebootRadio}},
-        PartialSetCase{{152, 102},
+        PartialSetCase{"WithoutControlB", {152, 102},
                        1,
                        {S::EraseControlA, S::WriteControlA, S::SignControlA, S::EraseDsp, S::WriteDsp, S::SignDsp,
                         S::RebootRadio}},
-        PartialSetCase{{133, 104},
+        PartialSetCase{"WithoutDsp", {133, 104},
                        1,
                        {S::EraseControlA, S::WriteControlA, S::SignControlA, S::EraseControlB, S::WriteControlB,
-                        S::SignControlB, S::RebootRadio}}));
+                        S::SignControlB, S::RebootRadio}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WholeUpdate, ResumesAfterSerialNumberLossAndRestoresTheFirstSavedNumber) {
   SmallFirmware firmware;
