@@ -160,23 +160,12 @@ TEST(WholeUpdate, ActivityLineAndRequestsFollowTheUpdatesPath) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   ASSERT_TRUE(rig.RunUpdate());
-  const std::vector<std::string> activities = {"",
-                                               " ",
-                                               "Initializing transfer",
-                                               "Instructing radio to enter FLASH mode",
-                                               "Downloading FLASH code to radio",
-                                               "Instructing radio to execute FLASH code",
-                                               "Sending baud rate to radio",
-                                               "Checking target for compatibility",
-                                               "Erasing CONTROL code in radio",
-                                               "Downloading CONTROL code block 1 to radio",
-                                               "Erasing CONTROL code in radio",
-                                               "Downloading CONTROL code block 2 to radio",
-                                               "Erasing DSP code in radio",
-                                               "Downloading DSP code to radio",
-                                               "Instructing radio to reboot",
-                                               "Completing Update",
-                                               "Update Completed Succesfully"};
+  const std::vector<std::string> activities = {
+      "", " ", "Initializing transfer", "Instructing radio to enter FLASH mode", "Downloading FLASH code to radio",
+      "Instructing radio to execute FLASH code", "Sending baud rate to radio", "Checking target for compatibility",
+      "Erasing CONTROL code in radio", "Downloading CONTROL code block 1 to radio", "Erasing CONTROL code in radio",
+      "Downloading CONTROL code block 2 to radio", "Erasing DSP code in radio", "Downloading DSP code to radio",
+      "Instructing radio to reboot", "Completing Update", "Update Completed Succesfully"};
   EXPECT_EQ(rig.host.activities, activities);
   // One same-radio read before boot mode when the first one matches; blocks of 246 bytes.
   EXPECT_EQ(Requests(rig),
@@ -202,7 +191,7 @@ struct PartialSetCase {
   const char* name;
   std::set<uint16_t> missing;
   uint32_t hwFeatures;
-  std::vector<S> path;  // from the family's first erase to the reboot
+  std::vector<S> path;  // from the family's first erase up to the reboot
 };
 
 class PartialSet : public ::testing::TestWithParam<PartialSetCase> {};
@@ -215,30 +204,24 @@ TEST_P(PartialSet, InstallsWhatTheFamilyHasInItsOrder) {
   EngineRig rig(options, &firmware);
   ASSERT_TRUE(rig.RunUpdate());
   EXPECT_EQ(rig.engine.Values().ActivityText, "Update Completed Succesfully");
-  const auto first = std::find(rig.states.begin(), rig.states.end(), S::CheckCompatibility) + 1;
-  const auto reboot = std::find(rig.states.begin(), rig.states.end(), S::RebootRadio) + 1;
-  ASSERT_LT(first, reboot);
-  EXPECT_EQ(std::vector<S>(first, reboot), GetParam().path);
+  const auto chosen = std::find(rig.states.begin(), rig.states.end(), S::CheckCompatibility);
+  const auto reboot = std::find(chosen, rig.states.end(), S::RebootRadio);
+  ASSERT_NE(reboot, rig.states.end());
+  EXPECT_EQ(std::vector<S>(chosen + 1, reboot), GetParam().path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Engine, PartialSet,
     ::testing::Values(
-        PartialSetCase{"Dsp501Only", {164, 185}, 2, {S::EraseDsp501, S::WriteDsp501, S::SignDsp501, S::RebootRadio}},
-        PartialSetCase{"ControlOnly", {176, 186}, 2, {S::EraseControl, S::WriteControl, S::SignControl, S::RebootRadio}},
-        PartialSetCase{"DspOnly", {131, 103, 152, 102}, 1, {S::EraseDsp, S::WriteDsp, S::SignDsp, S::RebootRadio}},
-        PartialSetCase{"WithoutControlA", {131, 103},
-                       1,
-                       {S::EraseControlB, S::WriteControlB, S::SignControlB, S::EraseDsp, S::WriteDsp, S::SignDsp,
-                        S::RebootRadio}},
-        PartialSetCase{"WithoutControlB", {152, 102},
-                       1,
-                       {S::EraseControlA, S::WriteControlA, S::SignControlA, S::EraseDsp, S::WriteDsp, S::SignDsp,
-                        S::RebootRadio}},
-        PartialSetCase{"WithoutDsp", {133, 104},
-                       1,
-                       {S::EraseControlA, S::WriteControlA, S::SignControlA, S::EraseControlB, S::WriteControlB,
-                        S::SignControlB, S::RebootRadio}}),
+        PartialSetCase{"Dsp501Only", {164, 185}, 2, {S::EraseDsp501, S::WriteDsp501, S::SignDsp501}},
+        PartialSetCase{"ControlOnly", {176, 186}, 2, {S::EraseControl, S::WriteControl, S::SignControl}},
+        PartialSetCase{"DspOnly", {131, 103, 152, 102}, 1, {S::EraseDsp, S::WriteDsp, S::SignDsp}},
+        PartialSetCase{"WithoutControlA", {131, 103}, 1, {S::EraseControlB, S::WriteControlB, S::SignControlB,
+                                                          S::EraseDsp, S::WriteDsp, S::SignDsp}},
+        PartialSetCase{"WithoutControlB", {152, 102}, 1, {S::EraseControlA, S::WriteControlA, S::SignControlA,
+                                                          S::EraseDsp, S::WriteDsp, S::SignDsp}},
+        PartialSetCase{"WithoutDsp", {133, 104}, 1, {S::EraseControlA, S::WriteControlA, S::SignControlA,
+                                                     S::EraseControlB, S::WriteControlB, S::SignControlB}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WholeUpdate, ResumesAfterSerialNumberLossAndRestoresTheFirstSavedNumber) {
