@@ -142,7 +142,7 @@ TEST(WholeUpdate, BlocksPerTickProgressAndEstimateFollowTheImages) {
   EXPECT_EQ(rig.engine.Values().TimeRemainingText, "0 min  0 sec");
 }
 
-TEST(WholeUpdate, SmallSetWritesEveryImageAndShowsAnEstimate) {
+TEST(WholeUpdate, SmallSetWritesEveryImage) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   ASSERT_TRUE(rig.RunUpdate());
