@@ -22,6 +22,7 @@
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
 #include "support/FakeHost.h"
+#include "support/FolderFirmware.h"
 
 namespace p25 {
 inline void PrintTo(UpdateState state, std::ostream* out) { *out << UpdateStateName(state); }
@@ -92,11 +93,12 @@ inline SimulatedRadio::Options RadioOptions() {
   return options;
 }
 
+// An updater with the tests' own full-size set unless a set is handed in.
 struct EngineRig {
   explicit EngineRig(SimulatedRadio::Options options = RadioOptions(), const ResourceSource* resources = nullptr)
       : radio(options),
         host(clock),
-        session(MakeLine(), clock, host, Ports(), resources != nullptr ? *resources : EmbeddedResources()),
+        session(MakeLine(), clock, host, Ports(), resources != nullptr ? *resources : GeneratedFirmware()),
         link(session.Link()),
         catalogue(session.Catalogue()),
         engine(session.Engine()) {

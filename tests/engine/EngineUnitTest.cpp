@@ -2,6 +2,9 @@
 // and the dispatcher's handling of states that do not exist.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <iterator>
+
 #include "EngineRig.h"
 #include "support/EngineTestAccess.h"
 #include "engine/RecoveryFile.h"
@@ -41,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(Engine, Estimate,
                                            // Beyond what 32 bits hold: 5000 s elapsed on a slow line.
                                            EstimateCase{5000, 6000, 1000000, "13888 mins  53 secs"}));
 
-TEST(Progress, CarriedFamiliesSumToTheirTotals) {
+TEST(Progress, FullSizeFamiliesSumToTheirTotals) {
   EngineRig rig;
   UpdateProgress progress = rig.engine.ComputeProgress();
   EXPECT_EQ(progress.bytesRemaining, 760500);
@@ -94,6 +97,83 @@ TEST(Dispatcher, StateChangePausesThreeSecondsButStayingDoesNot) {
   const uint64_t resting = rig.clock.ElapsedMs();
   rig.engine.Tick();
   EXPECT_EQ(rig.clock.ElapsedMs(), resting);
+}
+
+// What entering each state puts on the activity line (nullptr: it keeps what was there) and which of
+// the overall bar, the image bar, the time readout and the bytes readout it shows (upper case) or
+// hides (lower case).
+struct EntryCase {
+  UpdateState state;
+  const char* text;
+  const char* readouts;
+};
+
+constexpr char kInit[] = "Initializing transfer";
+constexpr char kEraseControl[] = "Erasing CONTROL code in radio";
+constexpr char kEraseDsp[] = "Erasing DSP code in radio";
+constexpr char kWriteDsp[] = "Downloading DSP code to radio";
+
+using S = UpdateState;
+const EntryCase kEntries[] = {
+    {S::Start, " ", ""},
+    {S::PrepareImages, kInit, ""},
+    {S::Identify, kInit, ""},
+    {S::SaveRecovery, kInit, ""},
+    {S::CheckSerial, kInit, ""},
+    {S::BootMode, "Instructing radio to enter FLASH mode", "OSB"},
+    {S::DownloadFlash, "Downloading FLASH code to radio", ""},
+    {S::SignFlash, nullptr, ""},
+    {S::ExecuteFlash, "Instructing radio to execute FLASH code", ""},
+    {S::SetBaudRate, "Sending baud rate to radio", "T"},
+    {S::CheckCompatibility, "Checking target for compatibility", ""},
+    {S::EraseControlA, kEraseControl, ""},
+    {S::EraseControlB, kEraseControl, ""},
+    {S::EraseControl, kEraseControl, ""},
+    {S::WriteControlA, "Downloading CONTROL code block 1 to radio", ""},
+    {S::SignControlA, nullptr, ""},
+    {S::WriteControlB, "Downloading CONTROL code block 2 to radio", ""},
+    {S::SignControlB, nullptr, ""},
+    {S::WriteControl, "Downloading CONTROL code to radio", ""},
+    {S::SignControl, nullptr, ""},
+    {S::EraseDsp, kEraseDsp, ""},
+    {S::EraseDsp501, kEraseDsp, ""},
+    {S::WriteDsp, kWriteDsp, ""},
+    {S::SignDsp, nullptr, ""},
+    {S::WriteDsp501, kWriteDsp, ""},
+    {S::SignDsp501, nullptr, ""},
+    {S::RebootRadio, "Instructing radio to reboot", ""},
+    {S::AwaitRestart, "Completing Update", "s"},
+    {S::RestoreSerial, nullptr, ""},
+    {S::Complete, nullptr, ""},
+    {S::Failed, nullptr, "st"},  // the error line takes their place
+    {S::Finished, nullptr, ""},
+};
+
+TEST(Dispatcher, EveryStateEntersWithItsActivityTextAndReadouts) {
+  static_assert(std::size(kEntries) == kLastUpdateState - kFirstUpdateState + 1);
+  const std::pair<char, int> readouts[] = {
+      {'O', kIdOverallProgress}, {'S', kIdStepProgress}, {'T', kIdTimeValue}, {'B', kIdBytesValue}};
+  for (const EntryCase& entry : kEntries) {
+    SCOPED_TRACE(UpdateStateName(entry.state));
+    for (bool shownBefore : {false, true}) {
+      SmallFirmware firmware;
+      EngineRig rig(RadioOptions(), &firmware);
+      rig.engine.OnUpdateClicked();
+      for (auto [letter, id] : readouts) rig.host.ShowControl(id, shownBefore);
+      rig.engine.Values().ActivityText = "(before)";
+      rig.host.activities.clear();
+      EngineTestAccess::SetStates(rig.engine, entry.state, static_cast<S>(0));
+      rig.engine.Tick();
+      ASSERT_FALSE(rig.host.activities.empty());
+      EXPECT_EQ(rig.host.activities.front(), entry.text != nullptr ? entry.text : "(before)");
+      std::string changed, expected;
+      for (auto [letter, id] : readouts)
+        if (rig.host.Visible(id) != shownBefore) changed += shownBefore ? static_cast<char>(letter | 0x20) : letter;
+      for (const char* c = entry.readouts; *c != 0; ++c)
+        if ((std::islower(*c) != 0) == shownBefore) expected += *c;
+      EXPECT_EQ(changed, expected) << (shownBefore ? "hidden" : "shown");
+    }
+  }
 }
 
 TEST(Dispatcher, WatchdogOutsideTheRebootWaitIsIgnored) {

@@ -147,7 +147,7 @@ private slots:
     QVERIFY(!rig.dialog->Timer(kUpdateTimer)->isActive());
   }
 
-  void aRunningUpdateOfTheCarriedSet() {
+  void aRunningUpdateOfAFullSizeSet() {
     WindowRig rig(WindowRadio(), {}, true);
     rig.Start();
     rig.Click(kIdUpdateButton);

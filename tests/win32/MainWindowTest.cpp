@@ -16,6 +16,7 @@
 #include "SimulatedRadio.h"
 #include "UpdateDialog.h"
 #include "platform/Clock.h"
+#include "support/FolderFirmware.h"
 
 namespace p25 {
 namespace {
@@ -25,7 +26,8 @@ protected:
   explicit MainWindowTest(SimulatedRadio::Options options = {}) : radio_(options) {
     auto line = std::make_unique<SimulatedLine>(radio_, clock_);
     line_ = line.get();
-    dialog_ = std::make_unique<UpdateDialog>(GetModuleHandleA(nullptr), std::move(line), clock_);
+    dialog_ = std::make_unique<UpdateDialog>(GetModuleHandleA(nullptr), std::move(line), clock_,
+                                             testing::GeneratedFirmware());
     folder_ = std::filesystem::temp_directory_path() / ("p25window-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder_);
     dialog_->Engine().SetRecoveryDirectory(folder_.string());
