@@ -43,6 +43,27 @@ wait_for_line() {
 }
 
 case "$scenario" in
+  three-radios)
+    # Three radios at once, one refusing every signature: the other two complete, it is reported.
+    for i in 1 2 3; do
+      refuse=""
+      [ $i = 3 ] && refuse="--refuse-signatures 1000"
+      "$sim" --link "$work/radio$i" --state "$work/state$i" --serial 480$i --esn 0000000$i $refuse \
+        >"$work/sim$i.out" 2>&1 &
+      sims+=($!)
+    done
+    for i in 1 2 3; do
+      for _ in $(seq 100); do grep -q '^READY' "$work/sim$i.out" && break; sleep 0.1; done
+    done
+    update 1 --port "$work/radio1" --port "$work/radio2" --port "$work/radio3" --firmware-dir "$small" --yes
+    grep -Eq "^$work/radio1 +4801 +00000001 +503\+ .*Update Completed Succesfully$" "$work/cli.out" || fail "radio 1"
+    grep -Eq "^$work/radio2 +4802 +00000002 +503\+ .*Update Completed Succesfully$" "$work/cli.out" || fail "radio 2"
+    grep -Eq "^$work/radio3 +4803 +00000003 +- .*Error: Flash Image Authentication Failure" "$work/cli.out" ||
+      fail "radio 3 not reported"
+    stop_sims
+    "$check" "$work/state1" "$small" 503 4801 && "$check" "$work/state2" "$small" 503 4802 || fail "radio state"
+    "$check" "$work/state3" untouched 4803 || fail "failing radio changed"
+    ;;
   whole-503)
     start_sim --serial 4711
     update 0 --port "$work/radio" --firmware-dir "$full"
