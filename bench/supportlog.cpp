@@ -41,7 +41,7 @@ void WriteFlashExchangeLogged(benchmark::State& state) {
   if (logging != kNoLog) {
     log = std::make_unique<SupportLog>(clock, options);
     log->Attach(link, engine);
-    log->StateEntered(engine, UpdateState::Start);
+    log->StateEntered(engine, UpdateState::Start, false);
   }
   link.OpenComms("radio", 38400);
   const Bytes data = BlockData();

@@ -21,7 +21,8 @@ enum class RecoveryAction {
 class EngineObserver {
 public:
   virtual ~EngineObserver() = default;
-  virtual void StateEntered(const UpdateEngine& /*engine*/, UpdateState /*state*/) {}
+  // A state entered; chained: a step run in the same tick as the one before it, with no pause.
+  virtual void StateEntered(const UpdateEngine& /*engine*/, UpdateState /*state*/, bool /*chained*/) {}
   // The path is the engine's RecoveryPath(); ok tells whether the action succeeded.
   virtual void RecoveryFileAction(const UpdateEngine& /*engine*/, RecoveryAction /*action*/, bool /*ok*/) {}
   // The error line is set; the link still holds the error that ended the update.

@@ -179,8 +179,8 @@ void SupportLog::Conclude(const UpdateEngine* engine, const std::string& outcome
   const uint64_t total = SinceStart(clock_.ElapsedMicros());
   text_ += "\nOutcome    " + outcome + " after " + Seconds(total) + (detail.empty() ? "" : ": " + detail) + "\n";
   if (engine != nullptr) {
-    std::string radio = "serial number " + std::to_string(engine->radioSerialNumber) + ", ESN " +
-                        (engine->radioEsn.empty() ? std::string("unknown") : engine->radioEsn);
+    std::string radio = "serial number " + std::to_string(engine->RadioSerialNumber()) + ", ESN " +
+                        (engine->RadioEsn().empty() ? std::string("unknown") : engine->RadioEsn());
     radio += features_ ? Format(", HW features 0x%08X, family %s", *features_, FamilyName(*features_))
                        : std::string(", HW features not read");
     text_ += "Radio      " + radio + "\n";
@@ -191,7 +191,7 @@ void SupportLog::Conclude(const UpdateEngine* engine, const std::string& outcome
       rates += Format("%s%u (%s)", i == 0 ? "; asked the radio for " : ", ", rates_[i].rate,
                       rates_[i].accepted ? "accepted" : "refused");
     text_ += "Rates      " + rates + "\n";
-    if (!engine->radioEsn.empty())
+    if (!engine->RadioEsn().empty())
       text_ += "Recovery   " + engine->RecoveryPath() +
                (FileMayExist(engine->RecoveryPath()) ? " is kept\n" : " is not there\n");
     const std::string now = engine->DescribeRadio();
@@ -244,22 +244,24 @@ void SupportLog::CheckWriter() {
 
 // ---- The engine ----
 
-void SupportLog::StateEntered(const UpdateEngine& engine, UpdateState state) {
-  if (state == UpdateState::Start) Begin(engine);
+void SupportLog::StateEntered(const UpdateEngine& engine, UpdateState state, bool chained) {
+  if (state == UpdateState::Start && !chained) Begin(engine);
   if (!open_) return;
   ++states_;
   if (state == UpdateState::Failed) failedIn_ = state_;
   state_ = state;
-  NameAfter(engine.radioEsn);
-  Event(std::string("state ") + UpdateStateName(state));
+  NameAfter(engine.RadioEsn());
+  Event(chained ? std::string("step ") + UpdateStateName(state) + ", chained without a pause"
+                : std::string("state ") + UpdateStateName(state));
   Put();
-  writer_->Flush();
+  // A state is entered at most every few seconds: the place to have the file catch up.
+  if (!chained) writer_->Flush();
   CheckWriter();
 }
 
 void SupportLog::RecoveryFileAction(const UpdateEngine& engine, RecoveryAction action, bool ok) {
   if (!open_) return;
-  const std::string number = std::to_string(engine.radioSerialNumber);
+  const std::string number = std::to_string(engine.RadioSerialNumber());
   std::string what;
   switch (action) {
     case RecoveryAction::Appended:

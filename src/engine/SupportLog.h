@@ -60,7 +60,7 @@ public:
   bool Failed() const;
 
   // EngineObserver.
-  void StateEntered(const UpdateEngine& engine, UpdateState state) override;
+  void StateEntered(const UpdateEngine& engine, UpdateState state, bool chained) override;
   void RecoveryFileAction(const UpdateEngine& engine, RecoveryAction action, bool ok) override;
   void UpdateFailed(const UpdateEngine& engine, const LinkStatus& link) override;
   void UpdateCompleted(const UpdateEngine& engine) override;

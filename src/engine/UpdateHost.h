@@ -3,6 +3,7 @@
 #include <string>
 
 #include "images/CatalogueDisplay.h"
+#include "platform/PortTable.h"
 
 namespace p25 {
 
@@ -38,6 +39,12 @@ public:
   virtual bool OpenPleaseWait() = 0;
   virtual void ClosePleaseWait() = 0;
   virtual bool IsPleaseWaitOpen() const = 0;
+  // Fills the port and rate lists at start-up; a front end without lists has nothing to do.
+  virtual void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) {
+    (void)ports;
+    (void)rates;
+    (void)rateCount;
+  }
 };
 
 }  // namespace p25

@@ -77,8 +77,8 @@ private slots:
         if (!label->text().isEmpty()) version = label->text();
       blocked = QApplication::activeModalWidget() == about;
       SaveScreenshot(about, QStringLiteral("window-about.png"));
-      const UpdateState start = rig.Engine().previousState;
-      engineMoved = QTest::qWaitFor([&] { return rig.Engine().previousState != start; });
+      const UpdateState start = rig.Engine().PreviousState();
+      engineMoved = QTest::qWaitFor([&] { return rig.Engine().PreviousState() != start; });
       QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
     });
     rig.dialog->HelpAboutAction()->trigger();  // returns when the window is closed
@@ -139,9 +139,9 @@ private slots:
     QVERIFY(!rig.dialog->IsPleaseWaitOpen());
     QVERIFY(!rig.dialog->Timer(kUpdateTimer)->isActive());
     // No tick runs after the window has gone.
-    const UpdateState stopped = rig.Engine().previousState;
+    const UpdateState stopped = rig.Engine().PreviousState();
     QTest::qWait(200);
-    QCOMPARE(rig.Engine().previousState, stopped);
+    QCOMPARE(rig.Engine().PreviousState(), stopped);
   }
 };
 

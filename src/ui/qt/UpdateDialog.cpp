@@ -47,9 +47,8 @@ UpdateDialog::UpdateDialog(std::unique_ptr<SerialDevice> device, Clock& clock, P
     : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       clock_(clock, painter_),
-      link_(std::make_unique<PaintingSerialDevice>(std::move(device), painter_), clock_),
-      catalogue_(*this, resources),
-      engine_(link_, catalogue_, *this, clock_, std::move(ports)),
+      session_(std::make_unique<PaintingSerialDevice>(std::move(device), painter_), clock_, *this, std::move(ports),
+               resources),
       about_(this),
       help_(this),
       pleaseWait_(this) {
@@ -196,18 +195,16 @@ QTimer* UpdateDialog::Timer(int id) const {
 }
 
 bool UpdateDialog::InitDialog() {
-  WindowValues& values = engine_.Values();
-  ExchangeData(ExchangeDirection::ToControls, values);
   setWindowIcon(ProgramIcon());
-  catalogue_.LoadAll();
-  values.ErrorDetail.clear();
-  catalogue_.ApplyVersionArea();
-  engine_.Initialise();
+  session_.Start();
+  Control(kIdUpdateButton)->setFocus();
+  return true;
+}
 
+void UpdateDialog::FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) {
   auto* baudList = static_cast<QComboBox*>(Control(kIdBaudList));
-  for (int i = 0; i < kBaudRateCount; ++i) baudList->insertItem(i, QString::number(kBaudRates[i]));
+  for (int i = 0; i < rateCount; ++i) baudList->insertItem(i, QString::number(rates[i]));
   auto* portList = static_cast<QComboBox*>(Control(kIdPortList));
-  const PortTable& ports = engine_.Ports();
   int widest = 0;
   for (int i = 0; i < ports.Size(); ++i) {
     const QString shown = QString::fromStdString(ports.displayNames[static_cast<size_t>(i)]);
@@ -220,12 +217,6 @@ bool UpdateDialog::InitDialog() {
   portList->view()->setMinimumWidth(widest + units_.X(12));
 
   setWindowTitle(QString::fromLatin1(kWindowTitle));
-  RefreshStatus();
-  for (int id : {kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue}) ShowControl(id, false);
-  catalogue_.ReportAvailability();
-  ExchangeData(ExchangeDirection::ToControls, values);
-  Control(kIdUpdateButton)->setFocus();
-  return true;
 }
 
 void UpdateDialog::RunEngine(const std::function<void()>& call) {
@@ -233,7 +224,7 @@ void UpdateDialog::RunEngine(const std::function<void()>& call) {
   call();
   while (watchdogPending_ && !exited_) {
     watchdogPending_ = false;
-    engine_.OnTimer(kRebootWatchdogTimer);
+    session_.OnTimer(kRebootWatchdogTimer);
   }
   painter_.SetActive(false);
   // Input held back during the waits is otherwise delivered only with the next event from the window
@@ -244,7 +235,7 @@ void UpdateDialog::RunEngine(const std::function<void()>& call) {
 void UpdateDialog::OnUpdateClicked() {
   // Presses wait in the queue while the engine works; this only guards against a direct call.
   if (painter_.Active() || exited_) return;
-  RunEngine([this] { engine_.OnUpdateClicked(); });
+  RunEngine([this] { session_.PressUpdate(); });
 }
 
 void UpdateDialog::OnTimer(int id) {
@@ -254,7 +245,7 @@ void UpdateDialog::OnTimer(int id) {
     if (id == kRebootWatchdogTimer) watchdogPending_ = true;
     return;
   }
-  RunEngine([this, id] { engine_.OnTimer(id); });
+  RunEngine([this, id] { session_.OnTimer(id); });
 }
 
 void UpdateDialog::OnExitClicked() {
@@ -277,16 +268,17 @@ void UpdateDialog::OnHelpControls() { help_.Open(); }
 
 void UpdateDialog::OnHelpAbout() { about_.Run(); }
 
-void UpdateDialog::RefreshStatus() { engine_.RefreshStatus(); }
+void UpdateDialog::RefreshStatus() { session_.Engine().RefreshStatus(); }
 
 void UpdateDialog::KeepSupportLog(const std::string& folder, bool trace) {
   SupportLogOptions options;
   options.folder = folder;
   options.trace = trace;
   // Shown once the tick is over; the update goes on beneath the message box.
-  options.notice = [this](const std::string& text) { QTimer::singleShot(0, this, [this, text] { ShowMessage(text); }); };
-  log_ = std::make_unique<SupportLog>(clock_, std::move(options));
-  log_->Attach(link_, engine_);
+  options.notice = [this](const std::string& text) {
+    QTimer::singleShot(0, this, [this, text] { ShowMessage(text); });
+  };
+  session_.KeepSupportLog(std::move(options));
 }
 
 void UpdateDialog::ShowControl(int id, bool show) {
@@ -332,7 +324,7 @@ void UpdateDialog::ExchangeData(ExchangeDirection direction, WindowValues& value
   };
   select(portList, values.selectedPortIndex);
   select(baudList, values.selectedBaudIndex);
-  catalogue_.ExchangeTexts();
+  session_.Catalogue().ExchangeTexts();
 }
 
 QTimer* UpdateDialog::EnsureTimer(int id) {

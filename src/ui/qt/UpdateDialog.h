@@ -7,8 +7,7 @@
 #include "AuxDialogs.h"
 #include "DialogUnits.h"
 #include "WaitPainting.h"
-#include "engine/SupportLog.h"
-#include "engine/UpdateEngine.h"
+#include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
@@ -43,7 +42,6 @@ public:
   void RefreshStatus();
   // Keeps a support log of every update in the folder, with the wire trace when asked.
   void KeepSupportLog(const std::string& folder, bool trace);
-  SupportLog* Log() const { return log_.get(); }
 
   // What follows an exit (the application ends its message loop).
   void SetExitAction(std::function<void()> action) { exitAction_ = std::move(action); }
@@ -65,6 +63,7 @@ public:
   bool OpenPleaseWait() override;
   void ClosePleaseWait() override;
   bool IsPleaseWaitOpen() const override;
+  void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) override;
 
   // The control with this id, or null.
   QWidget* Control(int id) const;
@@ -72,8 +71,9 @@ public:
   QAction* HelpControlsAction() const { return helpControls_; }
   QAction* HelpAboutAction() const { return helpAbout_; }
   QTimer* Timer(int id) const;
-  UpdateEngine& Engine() { return engine_; }
-  RadioLink& Link() { return link_; }
+  UpdateSession& Session() { return session_; }
+  UpdateEngine& Engine() { return session_.Engine(); }
+  RadioLink& Link() { return session_.Link(); }
   ControlsHelpDialog& HelpWindow() { return help_; }
   PleaseWaitDialog& PleaseWaitWindow() { return pleaseWait_; }
   AboutDialog& AboutWindow() { return about_; }
@@ -94,11 +94,7 @@ private:
 
   WaitPainter painter_;
   PaintingClock clock_;
-  RadioLink link_;
-  ImageCatalogue catalogue_;
-  UpdateEngine engine_;
-  // After the engine and the link it watches, so it goes first.
-  std::unique_ptr<SupportLog> log_;
+  UpdateSession session_;
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;

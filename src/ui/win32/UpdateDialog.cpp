@@ -18,9 +18,7 @@ UpdateDialog::UpdateDialog(HINSTANCE instance, std::unique_ptr<SerialDevice> dev
                            const ResourceSource& resources, PortTable ports)
     : instance_(instance),
       icon_(LoadIconA(instance, MAKEINTRESOURCEA(P25_IDI_PROGRAM))),
-      link_(std::move(device), clock),
-      catalogue_(*this, resources),
-      engine_(link_, catalogue_, *this, clock, std::move(ports)),
+      session_(std::move(device), clock, *this, std::move(ports), resources),
       about_(instance),
       help_(instance),
       pleaseWait_(instance) {}
@@ -44,8 +42,7 @@ void UpdateDialog::KeepSupportLog(const std::string& folder, bool trace) {
     logNotice_ = text;
     if (window_ != nullptr) PostMessageA(window_, kLogNoticeMessage, 0, 0);
   };
-  log_ = std::make_unique<SupportLog>(link_.Port().GetClock(), std::move(options));
-  log_->Attach(link_, engine_);
+  session_.KeepSupportLog(std::move(options));
 }
 
 bool UpdateDialog::PreTranslate(MSG& message) {
@@ -80,7 +77,7 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<INT_PTR>(icon_);
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case kIdUpdateButton: engine_.OnUpdateClicked(); return TRUE;
+        case kIdUpdateButton: session_.PressUpdate(); return TRUE;
         case kIdExitButton: OnExitClicked(); return TRUE;
         case P25_ID_HELP_ABOUT: about_.Run(window_); return TRUE;
         case P25_ID_HELP_CONTROLS: help_.Open(window_); return TRUE;
@@ -88,7 +85,7 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default: return TRUE;
       }
     case WM_TIMER:
-      if (wParam == kUpdateTimer || wParam == kRebootWatchdogTimer) engine_.OnTimer(static_cast<int>(wParam));
+      if (wParam == kUpdateTimer || wParam == kRebootWatchdogTimer) session_.OnTimer(static_cast<int>(wParam));
       return FALSE;
     case WM_CLOSE:
       OnExitClicked();
@@ -109,22 +106,11 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL UpdateDialog::InitDialog() {
-  WindowValues& values = engine_.Values();
-  ExchangeData(ExchangeDirection::ToControls, values);
   AddAboutToSystemMenu();
   SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-  catalogue_.LoadAll();
-  values.ErrorDetail.clear();
-  catalogue_.ApplyVersionArea();
-  engine_.Initialise();
-  FillLists();
-  SetWindowTextA(window_, kWindowTitle);
-  engine_.RefreshStatus();
-  for (int id : {kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue}) ShowControl(id, false);
-  // Shown before the window is: the window appears once start-up is complete.
-  catalogue_.ReportAvailability();
-  ExchangeData(ExchangeDirection::ToControls, values);
+  // Missing images are told before the window shows: it appears once start-up is complete.
+  session_.Start();
   return TRUE;
 }
 
@@ -137,14 +123,14 @@ void UpdateDialog::AddAboutToSystemMenu() {
   AppendMenuA(menu, MF_STRING, P25_IDM_ABOUT_BOX, text);
 }
 
-void UpdateDialog::FillLists() {
-  for (int i = 0; i < kBaudRateCount; ++i)
+void UpdateDialog::FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) {
+  for (int i = 0; i < rateCount; ++i)
     SendDlgItemMessageA(window_, kIdBaudList, CB_INSERTSTRING, static_cast<WPARAM>(i),
-                        reinterpret_cast<LPARAM>(std::to_string(kBaudRates[i]).c_str()));
-  const PortTable& ports = engine_.Ports();
+                        reinterpret_cast<LPARAM>(std::to_string(rates[i]).c_str()));
   for (int i = 0; i < ports.Size(); ++i)
     SendDlgItemMessageA(window_, kIdPortList, CB_INSERTSTRING, static_cast<WPARAM>(i),
                         reinterpret_cast<LPARAM>(ports.displayNames[static_cast<size_t>(i)].c_str()));
+  SetWindowTextA(window_, kWindowTitle);
 }
 
 bool UpdateDialog::PaintMinimised() {
@@ -164,7 +150,7 @@ bool UpdateDialog::PaintMinimised() {
 void UpdateDialog::OnExitClicked() {
   // Nothing is asked and nothing is sent to the radio; the timers end with the window. The window
   // object outlives the message loop, so the log is finished here.
-  if (log_) log_->Close();
+  if (session_.Log() != nullptr) session_.Log()->Close();
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
@@ -211,7 +197,7 @@ void UpdateDialog::ExchangeData(ExchangeDirection direction, WindowValues& value
   SetControlText(kIdBytesValue, values.BytesRemainingText);
   SendDlgItemMessageA(window_, kIdPortList, CB_SETCURSEL, static_cast<WPARAM>(values.selectedPortIndex), 0);
   SendDlgItemMessageA(window_, kIdBaudList, CB_SETCURSEL, static_cast<WPARAM>(values.selectedBaudIndex), 0);
-  catalogue_.ExchangeTexts();
+  session_.Catalogue().ExchangeTexts();
 }
 
 void UpdateDialog::StartTimer(int id, uint32_t periodMs) { SetTimer(window_, static_cast<UINT_PTR>(id), periodMs, nullptr); }

@@ -5,8 +5,7 @@
 #include <string>
 
 #include "AuxDialogs.h"
-#include "engine/SupportLog.h"
-#include "engine/UpdateEngine.h"
+#include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
@@ -40,8 +39,9 @@ public:
   void KeepSupportLog(const std::string& folder, bool trace);
 
   HWND Window() const { return window_; }
-  UpdateEngine& Engine() { return engine_; }
-  RadioLink& Link() { return link_; }
+  UpdateSession& Session() { return session_; }
+  UpdateEngine& Engine() { return session_.Engine(); }
+  RadioLink& Link() { return session_.Link(); }
   ControlsHelpDialog& Help() { return help_; }
   PleaseWaitDialog& PleaseWait() { return pleaseWait_; }
 
@@ -65,18 +65,14 @@ private:
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   BOOL InitDialog();
   void AddAboutToSystemMenu();
-  void FillLists();
+  void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) override;
   bool PaintMinimised();
   void OnExitClicked();
 
   HINSTANCE instance_;
   HICON icon_;
-  RadioLink link_;
-  ImageCatalogue catalogue_;
-  UpdateEngine engine_;
-  // After the engine and the link it watches, so it goes first.
-  std::unique_ptr<SupportLog> log_;
-  std::string logNotice_;
+  UpdateSession session_;
+  std::string logNotice_;  // the support log's notice, shown once the tick is over
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;
