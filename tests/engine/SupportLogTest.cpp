@@ -56,7 +56,7 @@ TEST_P(SupportLogOf, HoldsIdentityStatesRequestsAndOutcome) {
   for (const std::string& line : {std::string("Port       COM1 (device \\\\.\\COM1)"), std::string("Rate       38400 chosen"),
                                   std::string("ReadSerialNumber Query: ok, serial number 12345"),
                                   std::string("ReadEsn Query: ok, ESN 1234ABCD"), std::string("state BootMode"),
-                                  "recovery file " + rig.RecoveryFile().string() + ": record of serial number 12345 appended"})
+                                  "recovery file " + rig.engine.RecoveryPath() + ": record of serial number 12345 appended"})
     EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
   for (const std::string& line : GetParam().lines) EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
   EXPECT_EQ(rig.host.notices, std::vector<std::string>{});
