@@ -13,6 +13,9 @@ namespace {
 
 // What ReadFile and WriteFile give once the port's device is gone (a USB adapter pulled, or under
 // Wine a terminal hung up): no answer can come any more.
+// ERROR_NO_SUCH_DEVICE, which not every SDK's headers define.
+constexpr DWORD kErrorNoSuchDevice = 433;
+
 bool IsLossError(DWORD code) {
   switch (code) {
     case ERROR_ACCESS_DENIED:
@@ -25,7 +28,7 @@ bool IsLossError(DWORD code) {
     case ERROR_OPERATION_ABORTED:
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEVICE_REMOVED:
-    case ERROR_NO_SUCH_DEVICE: return true;
+    case kErrorNoSuchDevice: return true;
     default: return false;
   }
 }
