@@ -103,6 +103,15 @@ public:
     const auto asked = static_cast<DWORD>(std::min<size_t>(count, MAXDWORD));
     if (lost_) return FailWith(lastError_);
     if (!ReadFile(handle_, destination, asked, &got, nullptr)) return Lose();
+    // An empty read is how a removed adapter may first look; the driver's status call then fails.
+    DWORD errors = 0;
+    if (got == 0 && !ClearCommError(handle_, &errors, nullptr)) {
+      const DWORD code = GetLastError();
+      if (IsLossError(code)) {
+        lost_ = true;
+        return FailWith(code);
+      }
+    }
     bytesRead = got;
     return true;
   }
