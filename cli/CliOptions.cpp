@@ -3,8 +3,8 @@
 namespace p25 {
 
 const char* CliUsage() {
-  return "Usage: p25update-cli --port DEVICE [--baud 9600|19200|38400] [--yes|--no] [--firmware-dir DIR]\n"
-         "       p25update-cli --list-ports | --versions | --help\n"
+  return "Usage: p25update-cli --port DEVICE [--baud RATE] [--yes|--no] [--firmware-dir DIR] [--recovery-dir DIR]\n"
+         "  or:  p25update-cli --list-ports | --versions | --version | --help\n"
          "\n"
          "Updates the firmware of the radio on DEVICE, as the window's Update button does.\n"
          "\n"
@@ -20,6 +20,7 @@ const char* CliUsage() {
          "                      (default: the current folder)\n"
          "  --list-ports        print the serial ports of this machine, one per line\n"
          "  --versions          print the software versions carried for each radio family\n"
+         "  --version           print the version of this program\n"
          "  --help              print this text\n"
          "\n"
          "Exit status: 0 update completed, 1 update failed, 2 wrong usage, 130 interrupted (Ctrl-C).\n";
@@ -66,6 +67,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.listPorts = true;
     } else if (arg == "--versions") {
       options.versions = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else {
@@ -73,7 +76,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       return std::nullopt;
     }
   }
-  if (!options.help && !options.listPorts && !options.versions && options.port.empty()) {
+  if (!options.help && !options.version && !options.listPorts && !options.versions && options.port.empty()) {
     error = "--port DEVICE is required";
     return std::nullopt;
   }

@@ -15,6 +15,7 @@
 
 #include "CliOptions.h"
 #include "TerminalHost.h"
+#include "Version.h"
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
 #include "platform/Clock.h"
@@ -117,6 +118,10 @@ int main(int argc, char** argv) {
   }
   if (options->help) {
     std::fputs(CliUsage(), stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::printf("p25update-cli %s\n", P25_VERSION);
     return 0;
   }
   if (options->listPorts) {
