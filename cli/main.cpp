@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
   ImageCatalogue catalogue(host);
   RadioLink link(CreateSystemSerialDevice(), clock);
   host.Attach(&link, &catalogue);
+  host.SetDevice(DeviceNameFor(options->port));
 
   // The window's start-up: the carried images (or the given folder's files), the version area and
   // the report of what is missing, all before anything is sent to the radio.
