@@ -94,8 +94,8 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/cpack)
 set(CPACK_PACKAGE_CONTACT ${P25_PACKAGE_MAINTAINER})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "firmware updater for handheld P25 radios")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "firmware updater for handheld P25 radios
-Loads new firmware into a handheld Project 25 two-way radio through its serial
+# CPack puts the summary above this as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Loads new firmware into a handheld Project 25 two-way radio through its serial
 programming cable: the FLASH code, the CONTROL code blocks and the DSP code,
 keeping the radio's serial number safe across the update.
 .
