@@ -140,7 +140,8 @@ void UpdateEngine::DispatchState() {
 
 void UpdateEngine::ApplyEntryAction(UpdateState state) {
   switch (state) {
-    case UpdateState::Start: values_.ActivityText = " "; break;
+    // Not = " ": at -O3 GCC 12 warns falsely about that assignment (its bug 105329).
+    case UpdateState::Start: values_.ActivityText.assign(1, ' '); break;
     case UpdateState::PrepareImages:
     case UpdateState::Identify:
     case UpdateState::SaveRecovery:
