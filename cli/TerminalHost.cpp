@@ -26,8 +26,10 @@ std::string Bar(int percent, int width) {
   if (percent < 0) percent = 0;
   if (percent > 100) percent = 100;
   const int filled = percent * width / 100;
-  return "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(width - filled), '.') +
-         "]";
+  // Appended piece by piece: at -O3 GCC 12 warns falsely about "[" + std::string (its bug 105329).
+  std::string bar(1, '[');
+  bar.append(static_cast<size_t>(filled), '#').append(static_cast<size_t>(width - filled), '.') += ']';
+  return bar;
 }
 
 #ifndef _WIN32
