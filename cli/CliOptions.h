@@ -16,6 +16,7 @@ struct CliOptions {
   std::string recoveryDir;
   bool listPorts = false;
   bool versions = false;
+  bool version = false;
   bool help = false;
 };
 

@@ -26,6 +26,8 @@ public:
     link_ = link;
     catalogue_ = catalogue;
   }
+  // The device the update opens, named when opening it fails.
+  void SetDevice(const std::string& device) { device_ = device; }
 
   void ShowControl(int id, bool show) override;
   void SetControlText(int id, const std::string& text) override;
@@ -69,6 +71,7 @@ private:
   Clock& clock_;
   RadioLink* link_ = nullptr;
   ImageCatalogue* catalogue_ = nullptr;
+  std::string device_;
   TimerSchedule timers_;
   std::map<int, Control> controls_;
   std::string shownActivity_;

@@ -1,6 +1,7 @@
 // The help, About and "Please Wait" windows, and leaving the program by Exit or the close box.
 #include <QPushButton>
 
+#include "Version.h"
 #include "WindowRig.h"
 
 namespace p25::testing {
@@ -83,7 +84,7 @@ private slots:
     });
     rig.dialog->HelpAboutAction()->trigger();  // returns when the window is closed
     QCOMPARE(title, QStringLiteral("About Update"));
-    QCOMPARE(version, QStringLiteral("Update Version 4.0"));
+    QCOMPARE(version, QStringLiteral(P25_ABOUT_VERSION_TEXT));
     QVERIFY(blocked);
     QVERIFY(engineMoved);
     QVERIFY(!rig.dialog->AboutWindow().IsOpen());

@@ -15,6 +15,7 @@
 #include "SimulatedLine.h"
 #include "SimulatedRadio.h"
 #include "UpdateDialog.h"
+#include "Version.h"
 #include "platform/Clock.h"
 #include "support/FolderFirmware.h"
 
@@ -352,7 +353,7 @@ TEST_F(MainWindowTest, HelpAboutAndTheSystemMenuEntryOpenTheSameAboutWindow) {
     SetTimer(nullptr, 0, 50, AboutSeen::Inspect);
     open(Window());
     EXPECT_EQ(AboutSeen::title, "About Update");
-    EXPECT_NE(std::find(AboutSeen::texts.begin(), AboutSeen::texts.end(), "Update Version 4.0"), AboutSeen::texts.end());
+    EXPECT_NE(std::find(AboutSeen::texts.begin(), AboutSeen::texts.end(), P25_ABOUT_VERSION_TEXT), AboutSeen::texts.end());
     EXPECT_TRUE(IsWindowEnabled(Window()));
   }
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include "Version.h"
+
 namespace p25 {
 
 // A small window of the updater: fixed size in dialog units of the window font, title bar with a close
@@ -27,7 +29,7 @@ private:
 // "About Update": modal, names the program and its version.
 class AboutDialog {
 public:
-  static constexpr char kVersionText[] = "Update Version 4.0";
+  static constexpr char kVersionText[] = P25_ABOUT_VERSION_TEXT;
 
   explicit AboutDialog(QWidget* owner) : owner_(owner) {}
   // Runs the window modally; returns when the user closes it. Timers of the main window keep running.
