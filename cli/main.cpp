@@ -16,7 +16,9 @@
 #include "CliOptions.h"
 #include "TerminalHost.h"
 #include "engine/UpdateEngine.h"
+#include "engine/VersionAreaView.h"
 #include "images/Catalogue.h"
+#include "images/VersionArea.h"
 #include "platform/Clock.h"
 #include "platform/PortTable.h"
 #include "platform/SerialDevice.h"
@@ -106,9 +108,9 @@ int main(int argc, char** argv) {
   Clock& clock = SystemClock();
   const bool interactive = IsTerminal(stdout) && IsTerminal(stdin);
   TerminalHost host(stdout, stdin, interactive, options->answer, clock);
-  ImageCatalogue catalogue(host);
+  ImageCatalogue catalogue;
   RadioLink link(CreateSystemSerialDevice(), clock);
-  host.Attach(&link, &catalogue);
+  host.Attach(&link);
 
   // The window's start-up: the carried images (or the given folder's files), the version area and
   // the report of what is missing, all before anything is sent to the radio.
@@ -122,13 +124,12 @@ int main(int argc, char** argv) {
   } else {
     catalogue.LoadAll();
   }
-  catalogue.ApplyVersionArea();
+  ShowVersionArea(host, DescribeVersionArea(catalogue));
   if (options->versions) {
-    catalogue.ExchangeTexts();
     PrintVersions(host);
     return 0;
   }
-  catalogue.ReportAvailability();
+  for (const std::string& notice : catalogue.AvailabilityMessages()) host.ShowMessage(notice);
 
   PortTable ports;
   ports.Add(options->port, DeviceNameFor(options->port));

@@ -3,6 +3,7 @@
 
 #include "engine/UpdateEngine.h"
 #include "engine/EngineCatalogue.h"
+#include "engine/VersionAreaView.h"
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
 
@@ -105,13 +106,14 @@ UpdateState UpdateEngine::OnSetBaudRate() {
 UpdateState UpdateEngine::OnCheckCompatibility() {
   uint32_t features = 0;
   if (!link_.ReadHwFeatures(features)) return UpdateState::ExecuteFlash;
-  // The catalogue hides the other family's rows once it has found an image to install.
   const FamilySelection choice = catalogue_.SelectImageFamily(features);
   if (!choice.first) {
     values_.ErrorDetail = "No valid load modules exist for this radio";
     link_.Reboot();
     return UpdateState::Failed;
   }
+  // The other family's lines give way once there is an image to install.
+  ShowVersionArea(host_, DescribeVersionArea(catalogue_, choice.family));
   family501 = choice.family == ImageFamily::Family501;
   switch (*choice.first) {
     case SlotName::ControlA: return UpdateState::EraseControlA;

@@ -17,7 +17,9 @@
 #include "SimulatedLine.h"
 #include "SimulatedRadio.h"
 #include "engine/UpdateEngine.h"
+#include "engine/VersionAreaView.h"
 #include "images/Catalogue.h"
+#include "images/VersionArea.h"
 #include "images/LoadModule.h"
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
@@ -97,16 +99,16 @@ struct EngineRig {
       : radio(options),
         link(MakeLine(), clock),
         host(clock),
-        catalogue(host, resources != nullptr ? *resources : EmbeddedResources()),
+        catalogue(resources != nullptr ? *resources : EmbeddedResources()),
         engine(link, catalogue, host, clock, Ports()) {
     folder = std::filesystem::temp_directory_path() /
              ("p25engine-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(folder);
     engine.SetRecoveryDirectory(folder.string());
     catalogue.LoadAll();
-    catalogue.ApplyVersionArea();
+    ShowVersionArea(host, DescribeVersionArea(catalogue));
     engine.Initialise();
-    catalogue.ReportAvailability();
+    for (const std::string& notice : catalogue.AvailabilityMessages()) host.ShowMessage(notice);
   }
   ~EngineRig() {
     std::error_code ignored;
