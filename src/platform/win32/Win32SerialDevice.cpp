@@ -14,6 +14,7 @@ namespace {
 // What ReadFile and WriteFile give once the port's device is gone (a USB adapter pulled, or under
 // Wine a terminal hung up): no answer can come any more.
 bool IsLossError(DWORD code) {
+  constexpr DWORD kErrorNoSuchDevice = 433;  // ERROR_NO_SUCH_DEVICE; mingw-w64's headers lack it
   switch (code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_INVALID_HANDLE:
@@ -25,7 +26,7 @@ bool IsLossError(DWORD code) {
     case ERROR_OPERATION_ABORTED:
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEVICE_REMOVED:
-    case ERROR_NO_SUCH_DEVICE: return true;
+    case kErrorNoSuchDevice: return true;
     default: return false;
   }
 }
