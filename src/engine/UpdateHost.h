@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <string>
 
-
 namespace p25 {
 
 // The values the window shows; the engine assigns them and the host writes them into its controls.
