@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -20,212 +22,164 @@ namespace p25 {
 namespace {
 
 using ui::ControlKind;
+using Tokens = std::vector<std::string>;
 
 std::string FileText(const char* path) {
-  std::ifstream in(path, std::ios::binary);
   std::stringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
 
-struct Token {
-  enum Kind { Word, Number, String, Comma, Bar, End } kind = End;
-  std::string text;
-  long number = 0;
-};
+// Words, numbers, "," and "|", and strings kept with their opening quote; no comments or preprocessor
+// lines. A name the headers define stands for its value.
+Tokens Split(const std::string& script, const std::map<std::string, std::string>& defines) {
+  Tokens tokens;
+  for (size_t i = 0; i < script.size();) {
+    const char c = script[i];
+    if ((c == '/' && script[i + 1] == '/') || (c == '#' && (i == 0 || script[i - 1] == '\n'))) {
+      i = std::min(script.find('\n', i), script.size());
+    } else if (std::isspace(static_cast<unsigned char>(c))) {
+      ++i;
+    } else if (c == '"') {
+      std::string text = "\"";
+      for (++i; i < script.size() && !(script[i] == '"' && script[i + 1] != '"'); ++i) {
+        if (script[i] == '"') ++i;  // "" stands for one quote
+        text += script[i];
+      }
+      tokens.push_back(text);
+      ++i;
+    } else {
+      size_t end = i + 1;
+      while (c != ',' && c != '|' && end < script.size() && (std::isalnum(static_cast<unsigned char>(script[end])) || script[end] == '_'))
+        ++end;
+      const std::string word = script.substr(i, end - i);
+      tokens.push_back(defines.count(word) ? defines.at(word) : word);
+      i = end;
+    }
+  }
+  return tokens;
+}
 
-// The #define lines of a header: NAME number, or NAME "text".
-std::map<std::string, Token> Defines(const std::string& header) {
-  std::map<std::string, Token> defines;
-  std::istringstream lines(header);
+std::map<std::string, std::string> Defines(const char* header) {
+  std::map<std::string, std::string> defines;
+  std::istringstream lines(FileText(header));
   for (std::string line; std::getline(lines, line);) {
     std::istringstream words(line);
     std::string directive, name, value;
     words >> directive >> name;
     std::getline(words >> std::ws, value);
-    if (directive != "#define" || value.empty()) continue;
-    if (value.front() == '"')
-      defines[name] = {Token::String, value.substr(1, value.rfind('"') - 1)};
-    else if (value.find_first_of(",(") == std::string::npos)
-      defines[name] = {Token::Number, value, std::stol(value, nullptr, 0)};
+    if (directive == "#define" && !value.empty()) defines[name] = Split(value, {}).front();
   }
   return defines;
 }
 
-// Splits the script into tokens, leaving out comments and preprocessor lines and putting in the
-// headers' values for their names.
-std::vector<Token> Tokens(const std::string& script, const std::map<std::string, Token>& defines) {
-  std::vector<Token> tokens;
-  size_t i = 0;
-  const auto at = [&](size_t k) { return k < script.size() ? script[k] : '\0'; };
-  while (i < script.size()) {
-    const char c = script[i];
-    if (std::isspace(static_cast<unsigned char>(c))) {
-      ++i;
-    } else if (c == '/' && at(i + 1) == '/') {
-      i = script.find('\n', i);
-    } else if (c == '#' && (i == 0 || script[i - 1] == '\n')) {
-      i = script.find('\n', i);
-    } else if (c == ',' || c == '|') {
-      tokens.push_back({c == ',' ? Token::Comma : Token::Bar, std::string(1, c)});
-      ++i;
-    } else if (c == '"') {
-      std::string text;
-      for (++i; i < script.size() && !(script[i] == '"' && at(i + 1) != '"'); ++i) {
-        if (script[i] == '"') ++i;  // "" stands for one quote
-        text += script[i];
-      }
-      ++i;
-      tokens.push_back({Token::String, text});
-    } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '-') {
-      size_t end = 0;
-      const long number = std::stol(script.substr(i), &end, 0);
-      tokens.push_back({Token::Number, script.substr(i, end), number});
-      i += end;
-    } else {
-      size_t end = i;
-      while (end < script.size() && (std::isalnum(static_cast<unsigned char>(script[end])) || script[end] == '_'))
-        ++end;
-      if (end == i) ++end;
-      const std::string word = script.substr(i, end - i);
-      const auto defined = defines.find(word);
-      tokens.push_back(defined != defines.end() ? defined->second : Token{Token::Word, word});
-      i = end;
-    }
-    if (i == std::string::npos) break;
-  }
-  tokens.push_back({});
-  return tokens;
+int Number(const std::string& token) {
+  char* end = nullptr;
+  const long number = std::strtol(token.c_str(), &end, 0);
+  return end != token.c_str() ? static_cast<int>(number) : INT_MIN;
 }
-
-// One argument of a statement: a value, or style names joined by "|", each perhaps after NOT.
-struct Argument {
-  Token value;
-  std::vector<std::pair<std::string, bool>> names;  // name, negated
-};
+std::string Text(const std::string& token) { return token.empty() || token[0] != '"' ? "" : token.substr(1); }
 
 struct Control {
   ControlKind kind;
   int id;
   std::string text;
-  ui::Place place;
+  std::tuple<int, int, int, int> place;
   unsigned style;
   bool visible;
+  auto operator<=>(const Control&) const = default;
 };
 
 struct Dialog {
   std::string title;
-  int width = 0, height = 0;
+  std::pair<int, int> size;
   std::vector<Control> controls;
 };
 
 struct Script {
   std::map<int, Dialog> dialogs;
-  std::vector<std::pair<int, std::string>> menu;  // command, text
-  std::string menuTitle;
+  std::vector<std::pair<int, std::string>> menu;  // the popup's title, then each command and text
   std::map<int, std::string> strings;
   std::vector<std::string> problems;
 };
 
 class Reader {
 public:
-  explicit Reader(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
+  explicit Reader(Tokens tokens) : tokens_(std::move(tokens)) { tokens_.emplace_back(); }
 
   Script Read() {
-    while (Peek().kind != Token::End) {
-      const Token head = Take();
-      if (head.text == "LANGUAGE") {
+    while (at_ + 1 < tokens_.size()) {
+      const std::string head = Take();
+      if (head == "LANGUAGE") {
         Arguments();
-      } else if (head.text == "STRINGTABLE") {
-        Expect("BEGIN");
-        while (Peek().text != "END") {
-          const int id = static_cast<int>(Take().number);
-          script_.strings[id] = Take().text;
+      } else if (head == "STRINGTABLE" && Take() == "BEGIN") {
+        while (!At("END")) {
+          const int id = Number(Take());
+          script_.strings[id] = Text(Take());
         }
         Take();
-      } else if (Peek().text == "ICON" || Peek().text == "BITMAP") {
+      } else if (At("ICON") || At("BITMAP")) {
+        at_ += 2;
+      } else if (At("MENU") && Take() == "MENU" && Take() == "BEGIN" && Take() == "POPUP") {
+        script_.menu.emplace_back(0, Text(Take()));
         Take();
-        Take();
-      } else if (Peek().text == "MENU") {
-        Take();
-        ReadMenu();
-      } else if (Peek().text == "DIALOGEX") {
-        Take();
-        ReadDialog(static_cast<int>(head.number));
+        while (At("MENUITEM")) {
+          const std::vector<Tokens> item = Arguments(1);
+          script_.menu.emplace_back(Number(item.at(1)[0]), Text(item[0][0]));
+        }
+        at_ += 2;
+      } else if (At("DIALOGEX") && Take() == "DIALOGEX") {
+        ReadDialog(script_.dialogs[Number(head)]);
       } else {
-        Problem("unknown statement " + head.text);
+        Problem("unknown statement " + head);
       }
     }
     return script_;
   }
 
 private:
-  const Token& Peek() const { return tokens_[at_]; }
-  Token Take() { return at_ + 1 < tokens_.size() ? tokens_[at_++] : tokens_.back(); }
+  bool At(const char* word) const { return tokens_[at_] == word; }
+  std::string Take() { return at_ + 1 < tokens_.size() ? tokens_[at_++] : ""; }
   void Problem(const std::string& text) {
     script_.problems.push_back(text);
     at_ = tokens_.size() - 1;
   }
-  void Expect(const char* word) {
-    if (Take().text != word) Problem(std::string("expected ") + word);
+  // Comma-separated arguments after the first `skip` tokens, each its tokens without the "|".
+  std::vector<Tokens> Arguments(int skip = 0) {
+    at_ += static_cast<size_t>(skip);
+    std::vector<Tokens> arguments(1);
+    for (;;) {
+      if (At("NOT")) arguments.back().push_back(Take());
+      arguments.back().push_back(Take());
+      if (At("|")) {
+        Take();
+      } else if (At(",")) {
+        Take();
+        arguments.emplace_back();
+      } else {
+        return arguments;
+      }
+    }
   }
 
-  Argument ReadArgument() {
-    Argument argument;
-    do {
-      if (Peek().kind == Token::Bar) Take();
-      const bool negated = Peek().text == "NOT";
-      if (negated) Take();
-      argument.value = Take();
-      if (argument.value.kind == Token::Word) argument.names.emplace_back(argument.value.text, negated);
-    } while (Peek().kind == Token::Bar);
-    return argument;
-  }
-  std::vector<Argument> Arguments() {
-    std::vector<Argument> arguments{ReadArgument()};
-    while (Peek().kind == Token::Comma) {
-      Take();
-      arguments.push_back(ReadArgument());
+  void ReadDialog(Dialog& dialog) {
+    const std::vector<Tokens> size = Arguments();
+    dialog.size = {Number(size.at(2)[0]), Number(size.at(3)[0])};
+    while (!At("BEGIN") && at_ + 1 < tokens_.size()) {
+      const std::string what = Take();
+      const std::vector<Tokens> value = Arguments();
+      if (what == "CAPTION") dialog.title = Text(value[0][0]);
     }
-    return arguments;
-  }
-
-  void ReadMenu() {
-    Expect("BEGIN");
-    Expect("POPUP");
-    script_.menuTitle = Take().text;
-    Expect("BEGIN");
-    while (Peek().text == "MENUITEM") {
-      Take();
-      const std::vector<Argument> item = Arguments();
-      script_.menu.emplace_back(static_cast<int>(item.at(1).value.number), item.at(0).value.text);
-    }
-    Expect("END");
-    Expect("END");
-  }
-
-  void ReadDialog(int id) {
-    Dialog& dialog = script_.dialogs[id];
-    const std::vector<Argument> size = Arguments();
-    dialog.width = static_cast<int>(size.at(2).value.number);
-    dialog.height = static_cast<int>(size.at(3).value.number);
-    while (Peek().text != "BEGIN" && Peek().kind != Token::End) {
-      const std::string what = Take().text;
-      const std::vector<Argument> arguments = Arguments();
-      if (what == "CAPTION") dialog.title = arguments.at(0).value.text;
-    }
-    Expect("BEGIN");
-    while (Peek().text != "END" && Peek().kind != Token::End) dialog.controls.push_back(ReadControl());
-    Expect("END");
+    for (Take(); !At("END") && at_ + 1 < tokens_.size();) dialog.controls.push_back(ReadControl());
+    Take();
   }
 
   Control ReadControl() {
-    const std::string statement = Take().text;
-    std::vector<Argument> a = Arguments();
-    a.resize(10);
-    // The argument lists of the statements: where the text, id, place and styles stand.
+    const std::string statement = Take();
+    std::vector<Tokens> a = Arguments();
+    a.resize(10, Tokens{""});
+    // Where each statement has its text, id, place and styles (-1: no text).
     static const std::map<std::string, std::tuple<ControlKind, int, int, int, int>> kLayouts = {
-        // kind, text, id, first of the place, styles (-1: none)
         {"DEFPUSHBUTTON", {ControlKind::DefaultButton, 0, 1, 2, 6}},
         {"PUSHBUTTON", {ControlKind::PushButton, 0, 1, 2, 6}},
         {"LTEXT", {ControlKind::Text, 0, 1, 2, 6}},
@@ -236,62 +190,62 @@ private:
         {"ICON", {ControlKind::Icon, -1, 1, 2, 6}},
         {"CONTROL", {ControlKind::ProgressBar, 0, 1, 4, 3}},
     };
-    const auto layout = kLayouts.find(statement);
-    if (layout == kLayouts.end()) {
+    if (!kLayouts.count(statement)) {
       Problem("unknown control " + statement);
       return {};
     }
-    auto [kind, text, id, place, styles] = layout->second;
-    std::vector<std::pair<std::string, bool>> names = a[styles].names;
-    const size_t exstyles = statement == "CONTROL" ? 8 : static_cast<size_t>(styles) + 1;
-    names.insert(names.end(), a[exstyles].names.begin(), a[exstyles].names.end());
-    if (statement == "CONTROL" && a[2].value.text != "PROGRESS_CLASSA") {
+    auto [kind, text, id, place, styles] = kLayouts.at(statement);
+    Tokens names = a[styles];
+    const Tokens& extended = a[statement == "CONTROL" ? 8 : styles + 1];
+    names.insert(names.end(), extended.begin(), extended.end());
+    if (statement == "CONTROL" && a[2][0] != "PROGRESS_CLASSA") {
       kind = ControlKind::Picture;
       text = -1;  // the bitmap's id
-      if (a[2].value.text != "Static") Problem("unknown control class " + a[2].value.text);
+      if (a[2][0] != "\"Static") Problem("unknown control class " + a[2][0]);
     }
-    // What the kind itself brings; every other style must be one the description names.
-    static const std::map<ControlKind, std::set<std::pair<std::string, bool>>> kIntrinsic = {
-        {ControlKind::DropList, {{"CBS_DROPDOWNLIST", false}, {"WS_VSCROLL", false}, {"WS_TABSTOP", false}}},
-        {ControlKind::PathField, {{"ES_AUTOHSCROLL", false}, {"ES_READONLY", false}, {"WS_TABSTOP", true}}},
-        {ControlKind::Picture, {{"SS_BITMAP", false}}},
+    // What a kind brings itself; every other style must be one the description names.
+    static const std::map<ControlKind, std::set<std::string>> kOwnStyles = {
+        {ControlKind::DropList, {"CBS_DROPDOWNLIST", "WS_VSCROLL", "WS_TABSTOP"}},
+        {ControlKind::PathField, {"ES_AUTOHSCROLL", "ES_READONLY", "NOT WS_TABSTOP"}},
+        {ControlKind::Picture, {"SS_BITMAP"}},
     };
     static const std::map<std::string, unsigned> kStyles = {
         {"SS_SUNKEN", ui::kSunken}, {"WS_EX_STATICEDGE", ui::kStaticEdge}, {"WS_EX_TRANSPARENT", ui::kTransparent},
         {"WS_BORDER", ui::kBorder}, {"SS_NOPREFIX", ui::kNoPrefix},         {"WS_GROUP", ui::kGroupStart},
     };
-    Control control{kind, static_cast<int>(a[id].value.number), text >= 0 ? a[text].value.text : "",
-                    {static_cast<int>(a[place].value.number), static_cast<int>(a[place + 1].value.number),
-                     static_cast<int>(a[place + 2].value.number), static_cast<int>(a[place + 3].value.number)},
-                    ui::kPlain, true};
-    std::set<std::pair<std::string, bool>> intrinsic;
-    for (const auto& [name, negated] : names) {
-      const auto known = kIntrinsic.find(kind);
-      if (name == "WS_VISIBLE") {
-        control.visible = !negated;
-      } else if (known != kIntrinsic.end() && known->second.count({name, negated})) {
-        intrinsic.insert({name, negated});
-      } else if (kStyles.count(name) && !negated) {
+    Control control{kind,        Number(a[id][0]),
+                    text >= 0 ? Text(a[text][0]) : "",
+                    {Number(a[place][0]), Number(a[place + 1][0]), Number(a[place + 2][0]), Number(a[place + 3][0])},
+                    ui::kPlain,  true};
+    std::set<std::string> own;
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::string name = names[i] == "NOT" ? "NOT " + names[++i] : names[i];
+      if (name.empty()) continue;
+      if (name == "WS_VISIBLE" || name == "NOT WS_VISIBLE") {
+        control.visible = name == "WS_VISIBLE";
+      } else if (kOwnStyles.count(kind) && kOwnStyles.at(kind).count(name)) {
+        own.insert(name);
+      } else if (kStyles.count(name)) {
         control.style |= kStyles.at(name);
       } else {
         script_.problems.push_back("control " + std::to_string(control.id) + ": unknown style " + name);
       }
     }
-    if (kIntrinsic.count(kind) && intrinsic != kIntrinsic.at(kind))
+    if (kOwnStyles.count(kind) && own != kOwnStyles.at(kind))
       script_.problems.push_back("control " + std::to_string(control.id) + ": not the styles of its kind");
     return control;
   }
 
-  std::vector<Token> tokens_;
+  Tokens tokens_;
   size_t at_ = 0;
   Script script_;
 };
 
-Script ReadScript(const std::string& script) {
-  std::map<std::string, Token> defines = Defines(FileText(P25_CONTROL_IDS));
-  defines.merge(Defines(FileText(P25_VERSION_HEADER)));
-  defines["IDOK"] = {Token::Number, "1", 1};
-  return Reader(Tokens(script, defines)).Read();
+Script ReadScript(const std::string& text) {
+  std::map<std::string, std::string> defines = Defines(P25_CONTROL_IDS);
+  defines.merge(Defines(P25_VERSION_HEADER));
+  defines["IDOK"] = "1";
+  return Reader(Split(text, defines)).Read();
 }
 
 // Where the script and the description differ, in words.
@@ -302,33 +256,21 @@ std::vector<std::string> Differences(const Script& script) {
   };
   differ("number of dialogs", script.dialogs.size(), std::size(ui::kWindows));
   for (const ui::WindowTemplate* window : ui::kWindows) {
-    const std::string name = window->title;
-    const auto found = script.dialogs.find(window->templateId);
-    if (found == script.dialogs.end()) {
-      differences.push_back(name + ": no template");
-      continue;
-    }
-    const Dialog& dialog = found->second;
-    differ(name + ": title", dialog.title, std::string(window->title));
-    differ(name + ": size", std::pair{dialog.width, dialog.height}, std::pair{window->width, window->height});
-    differ(name + ": number of controls", dialog.controls.size(), window->controls.size());
-    for (size_t i = 0; i < std::min(dialog.controls.size(), window->controls.size()); ++i) {
-      const Control& got = dialog.controls[i];
-      const ui::ControlTemplate& want = window->controls[i];
-      const std::string where = name + ": control " + std::to_string(i) + " (" + std::to_string(want.id) + ")";
-      differ(where + " id", got.id, want.id);
-      differ(where + " kind", got.kind, want.kind);
-      differ(where + " text", got.text, std::string(want.text));
-      differ(where + " place", std::tuple{got.place.x, got.place.y, got.place.width, got.place.height},
-             std::tuple{want.place.x, want.place.y, want.place.width, want.place.height});
-      differ(where + " style", got.style, want.style);
-      differ(where + " visible", got.visible, want.visible);
-    }
+    const Dialog& dialog = script.dialogs.count(window->templateId) ? script.dialogs.at(window->templateId) : Dialog{};
+    differ(std::string(window->title) + ": title", dialog.title, std::string(window->title));
+    differ(std::string(window->title) + ": size", dialog.size, std::pair{window->width, window->height});
+    std::vector<Control> described;
+    for (const ui::ControlTemplate& c : window->controls)
+      described.push_back({c.kind, c.id, c.text, {c.place.x, c.place.y, c.place.width, c.place.height}, c.style,
+                           c.visible});
+    for (size_t i = 0; i < std::max(described.size(), dialog.controls.size()); ++i)
+      differ(std::string(window->title) + ": control " + std::to_string(i),
+             i < dialog.controls.size() ? dialog.controls[i] : Control{},
+             i < described.size() ? described[i] : Control{});
   }
-  differ("menu title", script.menuTitle, std::string(ui::kHelpMenu));
-  std::vector<std::pair<int, std::string>> commands;
-  for (const ui::MenuCommand& command : ui::kHelpMenuCommands) commands.emplace_back(command.command, command.text);
-  differ("menu commands", script.menu, commands);
+  std::vector<std::pair<int, std::string>> menu = {{0, ui::kHelpMenu}};
+  for (const ui::MenuCommand& command : ui::kHelpMenuCommands) menu.emplace_back(command.command, command.text);
+  differ("menu", script.menu, menu);
   differ("system-menu entry", script.strings, std::map<int, std::string>{{P25_IDS_ABOUT_ENTRY, ui::kAboutEntry}});
   return differences;
 }
@@ -340,10 +282,7 @@ TEST(ResourceScript, HoldsEveryWindowAsTheDescriptionHasIt) {
 // The reading is strict enough to notice each kind of drift.
 TEST(ResourceScript, NoticesAScriptThatDrifted) {
   const std::string script = FileText(P25_RESOURCE_SCRIPT);
-  const struct {
-    const char* from;
-    const char* to;
-  } drifts[] = {
+  const std::pair<std::string, std::string> drifts[] = {
       {"P25_IDC_EXIT, 111, 156", "P25_IDC_EXIT, 112, 156"},
       {"\"Baud Rate\"", "\"Baud rate\""},
       {"P25_IDC_TIME_CAPTION, 7, 218, 86, 12, NOT WS_VISIBLE", "P25_IDC_TIME_CAPTION, 7, 218, 86, 12"},
@@ -353,12 +292,11 @@ TEST(ResourceScript, NoticesAScriptThatDrifted) {
       {"MENUITEM \"&About\"", "MENUITEM \"A&bout\""},
       {"P25_IDC_GROUP_501, 7, 77", "P25_IDC_GROUP_503, 7, 77"},
   };
-  for (const auto& drift : drifts) {
+  for (const auto& [from, to] : drifts) {
     std::string changed = script;
-    const size_t at = changed.find(drift.from);
-    ASSERT_NE(at, std::string::npos) << drift.from;
-    changed.replace(at, std::string(drift.from).size(), drift.to);
-    EXPECT_FALSE(Differences(ReadScript(changed)).empty()) << drift.to;
+    const size_t at = changed.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    EXPECT_FALSE(Differences(ReadScript(changed.replace(at, from.size(), to))).empty()) << to;
   }
 }
 
