@@ -68,7 +68,8 @@ std::map<std::string, std::string> Defines(const char* header) {
     std::string directive, name, value;
     words >> directive >> name;
     std::getline(words >> std::ws, value);
-    if (directive == "#define" && !value.empty()) defines[name] = Split(value, {}).front();
+    const Tokens tokens = Split(value, {});
+    if (directive == "#define" && !tokens.empty()) defines[name] = tokens.front();
   }
   return defines;
 }

@@ -73,8 +73,6 @@ public:
   bool DeviceLost() const override { return inner_->DeviceLost(); }
   void WaitForInput(Clock& clock, uint64_t maxMicros) override;
 
-  SerialDevice& Inner() { return *inner_; }
-
 private:
   std::unique_ptr<SerialDevice> inner_;
   WaitPainter& painter_;

@@ -76,7 +76,6 @@ public:
   ControlsHelpDialog& HelpWindow() { return help_; }
   PleaseWaitDialog& PleaseWaitWindow() { return pleaseWait_; }
   AboutDialog& AboutWindow() { return about_; }
-  const DialogUnits& Units() const { return units_; }
 
 protected:
   // Escape does nothing in the main window.

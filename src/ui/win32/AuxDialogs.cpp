@@ -46,8 +46,7 @@ INT_PTR CALLBACK ControlsHelpDialog::Procedure(HWND window, UINT message, WPARAM
     auto* self = reinterpret_cast<ControlsHelpDialog*>(lParam);
     SetWindowLongPtrA(window, DWLP_USER, lParam);
     self->window_ = window;
-    self->helpText_ = ui::HelpText();
-    SetDlgItemTextA(window, P25_IDC_HELP_TEXT, self->helpText_.c_str());
+    SetDlgItemTextA(window, P25_IDC_HELP_TEXT, ui::HelpText().c_str());
     return TRUE;
   }
   auto* self = From<ControlsHelpDialog>(window);
