@@ -13,10 +13,10 @@
 #include <cstring>
 
 #include "engine/ControlIds.h"
-#include "images/Catalogue.h"
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 #include "session/RadioLink.h"
+#include "ui/common/WindowDescription.h"
 
 namespace p25 {
 
@@ -58,15 +58,11 @@ std::string PermissionAdvice(const std::string& device) {
 
 TerminalHost::TerminalHost(std::FILE* out, std::FILE* in, bool interactive, CliAnswer answer, Clock& clock)
     : out_(out), in_(in), interactive_(interactive), answer_(answer), clock_(clock) {
-  // The start-up look of the window: what the engine later shows is hidden until then.
-  for (int id : {kIdOverallProgress, kIdStepProgress, kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue,
-                 kIdActivityLine, kIdErrorLine})
-    At(id).visible = false;
-  At(kIdCaption503Control).text = "Control S/W Version:";
-  At(kIdCaption503Dsp).text = "DSP S/W Version:";
-  At(kIdCaption501Control).text = "Control S/W Version:";
-  At(kIdCaption501Dsp).text = "DSP S/W Version:";
-  At(kIdUpdateButton).text = "&Update";
+  // The window as it is created; the activity and error lines show once they have something to say.
+  for (const ui::ControlTemplate& control : ui::kMainWindow.controls)
+    if (control.id != ui::kNoId) At(control.id) = {control.visible, true, control.text, 0};
+  At(kIdActivityLine).visible = false;
+  At(kIdErrorLine).visible = false;
 }
 
 bool TerminalHost::Visible(int id) const {
@@ -172,7 +168,6 @@ void TerminalHost::ExplainSystemError() {
 
 void TerminalHost::ExchangeData(ExchangeDirection direction, WindowValues& values) {
   if (direction == ExchangeDirection::FromControls) return;
-  if (catalogue_ != nullptr) catalogue_->ExchangeTexts();
   const bool blank = values.ActivityText.find_first_not_of(' ') == std::string::npos;
   if (values.ActivityText != shownActivity_) {
     shownActivity_ = values.ActivityText;

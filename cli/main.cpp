@@ -137,13 +137,12 @@ int main(int argc, char** argv) {
   PortTable ports;
   ports.Add(options->port, DeviceNameFor(options->port));
   UpdateSession session(CreateSystemSerialDevice(), clock, host, ports);
-  host.Attach(&session.Link(), &session.Catalogue());
+  host.Attach(&session.Link());
   host.SetDevice(DeviceNameFor(options->port));
 
   // The window's start-up, all before anything is sent to the radio.
   session.Start(options->firmwareDir, !options->versions);
   if (options->versions) {
-    session.Catalogue().ExchangeTexts();
     PrintVersions(host);
     return 0;
   }

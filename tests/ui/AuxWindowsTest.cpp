@@ -35,12 +35,15 @@ private slots:
     QVERIFY(text != nullptr);
     const QString helpText = text->text();
     const QStringList lines = helpText.split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 3);
-    QVERIFY(lines[0].endsWith(QLatin1Char('.')));
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0],
+             QStringLiteral("For help with this update, call Ovrane Technical Support at 1-800-555-0147."));
     QVERIFY(lines[1].isEmpty());
     QCOMPARE(lines[2],
              QStringLiteral("Update will check the hardware version of the attached radio (7305812-501 or "
                             "7305812-503 or later) and automatically select the correct software version."));
+    QVERIFY(lines[3].isEmpty());
+    QVERIFY(lines[4].contains(QStringLiteral("switch the radio off and on")));
     QVERIFY(text->alignment() & Qt::AlignHCenter);
     QVERIFY(text->wordWrap());
     SaveScreenshot(help, QStringLiteral("window-help.png"));
