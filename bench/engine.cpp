@@ -8,7 +8,9 @@
 #include "SimulatedLine.h"
 #include "SimulatedRadio.h"
 #include "engine/UpdateEngine.h"
+#include "engine/VersionAreaView.h"
 #include "images/Catalogue.h"
+#include "images/VersionArea.h"
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
 #include "support/FakeHost.h"
@@ -34,9 +36,9 @@ void BM_Whole503Update(benchmark::State& state) {
     VirtualClock clock;
     RadioLink link(std::make_unique<SimulatedLine>(radio, clock), clock);
     testing::FakeHost host(clock);
-    ImageCatalogue catalogue(host);
+    ImageCatalogue catalogue;
     catalogue.LoadAll();
-    catalogue.ApplyVersionArea();
+    ShowVersionArea(host, DescribeVersionArea(catalogue));
     PortTable ports;
     ports.Add("COM1", "COM1");
     UpdateEngine engine(link, catalogue, host, clock, ports);

@@ -27,7 +27,7 @@ void WriteFlashExchangeLogged(benchmark::State& state) {
   CountingClock clock;
   RadioLink link(std::make_unique<PromptRadio>(), clock);
   testing::FakeHost host(clock);
-  ImageCatalogue catalogue(host);
+  ImageCatalogue catalogue;
   PortTable ports;
   ports.Add("COM1", "COM1");
   UpdateEngine engine(link, catalogue, host, clock, ports);

@@ -5,9 +5,9 @@
 namespace p25 {
 
 const char* CliUsage() {
-  return "Usage: p25update-cli --port DEVICE [--port DEVICE...] [--baud 9600|19200|38400] [--yes|--no]\n"
+  return "Usage: p25update-cli --port DEVICE [--port DEVICE...] [--baud RATE] [--yes|--no]\n"
          "                     [--firmware-dir DIR] [--recovery-dir DIR] [--log FILE] [--trace]\n"
-         "       p25update-cli --list-ports | --versions | --help\n"
+         "  or:  p25update-cli --list-ports | --versions | --version | --help\n"
          "\n"
          "Updates the firmware of the radio on DEVICE, as the window's Update button does. Given\n"
          "several ports, updates their radios at once, each on its own, and ends with a summary.\n"
@@ -30,6 +30,7 @@ const char* CliUsage() {
          "                      (P25UPDATE_TRACE=1 does the same)\n"
          "  --list-ports        print the serial ports of this machine, one per line\n"
          "  --versions          print the software versions carried for each radio family\n"
+         "  --version           print the version of this program\n"
          "  --help              print this text\n"
          "\n"
          "Exit status: 0 update completed (every radio's), 1 an update failed, 2 wrong usage,\n"
@@ -89,6 +90,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.listPorts = true;
     } else if (arg == "--versions") {
       options.versions = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else {
@@ -96,7 +99,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       return std::nullopt;
     }
   }
-  if (!options.help && !options.listPorts && !options.versions && options.ports.empty()) {
+  if (!options.help && !options.version && !options.listPorts && !options.versions && options.ports.empty()) {
     error = "--port DEVICE is required";
     return std::nullopt;
   }

@@ -20,6 +20,7 @@ struct CliOptions {
   bool trace = false;
   bool listPorts = false;
   bool versions = false;
+  bool version = false;
   bool help = false;
 };
 

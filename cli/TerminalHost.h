@@ -12,7 +12,6 @@
 namespace p25 {
 
 class Clock;
-class ImageCatalogue;
 class RadioLink;
 
 // The engine's window, drawn on a terminal: each new activity on its own line, a live progress line
@@ -22,10 +21,9 @@ class TerminalHost final : public UpdateHost {
 public:
   TerminalHost(std::FILE* out, std::FILE* in, bool interactive, CliAnswer answer, Clock& clock);
 
-  void Attach(RadioLink* link, ImageCatalogue* catalogue) {
-    link_ = link;
-    catalogue_ = catalogue;
-  }
+  void Attach(RadioLink* link) { link_ = link; }
+  // The device the update opens, named when opening it fails.
+  void SetDevice(const std::string& device) { device_ = device; }
 
   void ShowControl(int id, bool show) override;
   void SetControlText(int id, const std::string& text) override;
@@ -68,7 +66,7 @@ private:
   CliAnswer answer_;
   Clock& clock_;
   RadioLink* link_ = nullptr;
-  ImageCatalogue* catalogue_ = nullptr;
+  std::string device_;
   TimerSchedule timers_;
   std::map<int, Control> controls_;
   std::string shownActivity_;

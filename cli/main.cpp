@@ -16,6 +16,7 @@
 #include "CliOptions.h"
 #include "Fleet.h"
 #include "TerminalHost.h"
+#include "Version.h"
 #include "engine/UpdateSession.h"
 #include "platform/Clock.h"
 #include "platform/PortTable.h"
@@ -109,6 +110,10 @@ int main(int argc, char** argv) {
     std::fputs(CliUsage(), stdout);
     return 0;
   }
+  if (options->version) {
+    std::printf("p25update-cli %s\n", P25_VERSION);
+    return 0;
+  }
   if (options->listPorts) {
     const PortTable ports = SystemPortTable();
     for (const auto& device : ports.deviceNames) std::printf("%s\n", device.c_str());
@@ -132,12 +137,12 @@ int main(int argc, char** argv) {
   PortTable ports;
   ports.Add(options->port, DeviceNameFor(options->port));
   UpdateSession session(CreateSystemSerialDevice(), clock, host, ports);
-  host.Attach(&session.Link(), &session.Catalogue());
+  host.Attach(&session.Link());
+  host.SetDevice(DeviceNameFor(options->port));
 
   // The window's start-up, all before anything is sent to the radio.
   session.Start(options->firmwareDir, !options->versions);
   if (options->versions) {
-    session.Catalogue().ExchangeTexts();
     PrintVersions(host);
     return 0;
   }

@@ -3,6 +3,7 @@
 
 #include "engine/EngineCatalogue.h"
 #include "engine/UpdateEngine.h"
+#include "engine/VersionAreaView.h"
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
 
@@ -98,12 +99,13 @@ StepResult UpdateEngine::StepSetBaudRate(const PathRow&) {
 StepResult UpdateEngine::StepCheckCompatibility(const PathRow&) {
   uint32_t features = 0;
   if (!link_.ReadHwFeatures(features)) return StepResult::To(UpdateState::ExecuteFlash);
-  // The catalogue hides the other family's rows once it has found an image to install.
   const FamilySelection choice = catalogue_.SelectImageFamily(features);
   if (!choice.first) {
     link_.Reboot();
     return StepResult::Failure(FailureDetail("No valid load modules exist for this radio"));
   }
+  // The other family's lines give way once there is an image to install.
+  ShowVersionArea(host_, DescribeVersionArea(catalogue_, choice.family));
   family501 = choice.family == ImageFamily::Family501;
   familyChosen_ = true;
   return StepResult::To(FamilyImageOf(*choice.first)->erase);

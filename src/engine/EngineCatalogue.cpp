@@ -19,10 +19,6 @@ int64_t UpdateEngine::ImageBytesRemaining(SlotName slot) const {
   return image != nullptr ? int64_t{image->RemainingWords()} * 2 : 0;
 }
 
-void UpdateEngine::ShowVersion(SlotName slot) { catalogue_.Image(slot).ShowVersion(); }
-
-void UpdateEngine::HideDisplay(SlotName slot) { catalogue_.Image(slot).HideDisplay(); }
-
 std::string UpdateEngine::UpperName(SlotName slot) const { return catalogue_.Image(slot).UpperName(); }
 
 std::string UpdateEngine::DeviceName() const {

@@ -5,6 +5,7 @@
 #include "engine/EngineCatalogue.h"
 #include "engine/RecoveryFile.h"
 #include "engine/UpdateEngine.h"
+#include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 #include "session/RadioLink.h"
 
@@ -28,7 +29,8 @@ constexpr int kIdentityReads = 3;
 
 std::string UpdateEngine::RecoveryPath() const {
   if (recoveryDirectory_.empty()) return radioEsn;
-  return recoveryDirectory_ + "/" + radioEsn;
+  const bool ended = recoveryDirectory_.back() == '/' || recoveryDirectory_.back() == PathSeparator();
+  return ended ? recoveryDirectory_ + radioEsn : recoveryDirectory_ + PathSeparator() + radioEsn;
 }
 
 StepResult UpdateEngine::StepIdentify(const PathRow&) {

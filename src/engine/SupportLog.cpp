@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Version.h"
 #include "engine/LogWriter.h"
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
@@ -16,10 +17,6 @@
 #include "protocol/MessageText.h"
 #include "protocol/Messages.h"
 #include "session/RadioLink.h"
-
-#ifndef P25_VERSION
-#define P25_VERSION "unknown"
-#endif
 
 namespace p25 {
 

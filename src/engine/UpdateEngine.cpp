@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/EngineCatalogue.h"
+#include "engine/VersionAreaView.h"
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 #include "session/RadioLink.h"
@@ -33,9 +34,7 @@ void UpdateEngine::OnUpdateClicked() {
     values_.updateRunning = false;
     host_.EnableControl(kIdPortList, true);
     host_.EnableControl(kIdBaudList, true);
-    ShowVersion(SlotName::Control);
-    ShowVersion(SlotName::ControlA);
-    ShowVersion(SlotName::ControlB);
+    ShowVersionArea(host_, DescribeVersionArea(catalogue_));
   } else {
     serialPromptCount = 0;
     radioSerialNumber = 0;
@@ -268,13 +267,7 @@ void UpdateEngine::SetStepProgress(int64_t total, int64_t remaining) {
 }
 
 StepResult UpdateEngine::StepFinished(const PathRow&) {
-  ShowVersion(SlotName::Control);
-  if (!IsZeroPatchVersion(kVersion501, kVersion501)) ShowVersion(SlotName::Dsp501);
-  ShowVersion(SlotName::ControlA);
-  if (!IsZeroPatchVersion(kVersion503, kVersion503)) {
-    ShowVersion(SlotName::ControlB);
-    ShowVersion(SlotName::Dsp);
-  }
+  ShowVersionArea(host_, DescribeVersionArea(catalogue_));
   return StepResult::Success();
 }
 

@@ -156,8 +156,6 @@ private:
   bool Present(SlotName slot) const { return Image(slot) != nullptr; }
   int64_t ImageBytes(SlotName slot) const;
   int64_t ImageBytesRemaining(SlotName slot) const;
-  void ShowVersion(SlotName slot);
-  void HideDisplay(SlotName slot);
   std::string UpperName(SlotName slot) const;
 
   std::string DeviceName() const;

@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <string>
 
-#include "images/CatalogueDisplay.h"
 #include "platform/PortTable.h"
 
 namespace p25 {
@@ -23,14 +22,17 @@ enum class ExchangeDirection { ToControls, FromControls };
 
 // Everything the engine asks of its window. The window, the terminal front end and the test double
 // implement it, so every front end takes the same path through the engine.
-class UpdateHost : public CatalogueDisplay {
+class UpdateHost {
 public:
-  ~UpdateHost() override = default;
+  virtual ~UpdateHost() = default;
 
+  virtual void ShowControl(int id, bool show) = 0;
+  virtual void SetControlText(int id, const std::string& text) = 0;
+  // A modal notice: OK button, exclamation icon, captioned with the application's name.
+  virtual void ShowMessage(const std::string& text) = 0;
   virtual void EnableControl(int id, bool enable) = 0;
   virtual void SetProgress(int id, int percent) = 0;
-  // ToControls writes the values (and the catalogue's version texts) into the controls;
-  // FromControls reads the two list selections back.
+  // ToControls writes the values into the controls; FromControls reads the two list selections back.
   virtual void ExchangeData(ExchangeDirection direction, WindowValues& values) = 0;
   virtual void StartTimer(int id, uint32_t periodMs) = 0;
   virtual void StopTimer(int id) = 0;

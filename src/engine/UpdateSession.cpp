@@ -1,5 +1,6 @@
 #include "engine/UpdateSession.h"
 
+#include "engine/VersionAreaView.h"
 #include "platform/SerialDevice.h"
 
 namespace p25 {
@@ -8,7 +9,7 @@ UpdateSession::UpdateSession(std::unique_ptr<SerialDevice> device, Clock& clock,
                              const ResourceSource& resources)
     : host_(host),
       link_(std::move(device), clock),
-      catalogue_(host, resources),
+      catalogue_(resources),
       engine_(link_, catalogue_, host, clock, std::move(ports)) {}
 
 void UpdateSession::Start(const std::string& firmwareFolder, bool reportMissing) {
@@ -20,13 +21,14 @@ void UpdateSession::Start(const std::string& firmwareFolder, bool reportMissing)
     for (const std::string& problem : catalogue_.LoadAllFromFolder(firmwareFolder)) host_.ShowMessage(problem);
   }
   values.ErrorDetail.clear();
-  catalogue_.ApplyVersionArea();
+  ShowVersionArea(host_, DescribeVersionArea(catalogue_));
   engine_.Initialise();
   host_.FillLists(engine_.Ports(), kBaudRates, kBaudRateCount);
   engine_.RefreshStatus();
   // What an update shows stays hidden until one runs.
   for (int id : {kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue}) host_.ShowControl(id, false);
-  if (reportMissing) catalogue_.ReportAvailability();
+  if (reportMissing)
+    for (const std::string& notice : catalogue_.AvailabilityMessages()) host_.ShowMessage(notice);
   host_.ExchangeData(ExchangeDirection::ToControls, values);
 }
 

@@ -3,12 +3,12 @@
 namespace p25 {
 
 const std::array<SlotInfo, kSlotCount> kSlotTable = {{
-    {SlotName::Flash, "flash", 145, 101, kIdVersionFlash, kIdPathFlash},
-    {SlotName::ControlA, "controlA", 131, 103, kIdVersion503Control, kIdPathControlA},
-    {SlotName::ControlB, "controlB", 152, 102, kIdVersion503Control, kIdPathControlB},
-    {SlotName::Dsp, "dsp", 133, 104, kIdVersion503Dsp, kIdPathDsp},
-    {SlotName::Control, "control", 164, 185, kIdVersion501Control, kIdPathControl},
-    {SlotName::Dsp501, "dsp501", 176, 186, kIdVersion501Dsp, kIdPathDsp501},
+    {SlotName::Flash, "flash", 145, 101},
+    {SlotName::ControlA, "controlA", 131, 103},
+    {SlotName::ControlB, "controlB", 152, 102},
+    {SlotName::Dsp, "dsp", 133, 104},
+    {SlotName::Control, "control", 164, 185},
+    {SlotName::Dsp501, "dsp501", 176, 186},
 }};
 
 namespace {
@@ -20,37 +20,17 @@ const SlotInfo& Info(SlotName slot) { return kSlotTable[static_cast<size_t>(slot
 
 }  // namespace
 
-ImageCatalogue::ImageCatalogue(CatalogueDisplay& display, const ResourceSource& resources,
-                               CarriedVersions versions)
-    : display_(display),
-      versions_(std::move(versions)),
-      bound_{{{kIdVersionFlash, {}},
-              {kIdVersion503Control, {}},
-              {kIdVersion503Dsp, {}},
-              {kIdVersion501Control, {}},
-              {kIdVersion501Dsp, {}},
-              {kIdPathFlash, {}},
-              {kIdPathControlA, {}},
-              {kIdPathControlB, {}},
-              {kIdPathDsp, {}},
-              {kIdPathControl, {}},
-              {kIdPathDsp501, {}}}} {
-  auto boundText = [this](int id) -> std::string& {
-    for (BoundString& entry : bound_)
-      if (entry.controlId == id) return entry.text;
-    return bound_.front().text;  // unreachable: every slot's controls are bound above
-  };
+ImageCatalogue::ImageCatalogue(const ResourceSource& resources, CarriedVersions versions)
+    : versions_(std::move(versions)) {
   for (const SlotInfo& info : kSlotTable) {
     const size_t index = static_cast<size_t>(info.slot);
-    images_[index] = std::make_unique<ImageSlot>(info.name, info.versionLabelId, info.pathFieldId,
-                                                 boundText(info.versionLabelId), boundText(info.pathFieldId),
-                                                 display_, resources);
+    images_[index] = std::make_unique<ImageSlot>(info.name, resources);
     signatures_[index] = std::make_unique<SignatureSlot>(info.name, resources);
   }
 }
 
 std::array<std::pair<SlotName, std::string>, kSlotCount> ImageCatalogue::LoadOrder() const {
-  // controlA loads after controlB so that the label they share ends with controlA's text.
+  // The start-up's order, which is also the order in which files that did not load are reported.
   const std::string& v503 = versions_.family503;
   const std::string& v501 = versions_.family501;
   return {{
@@ -81,44 +61,6 @@ std::vector<std::string> ImageCatalogue::LoadAllFromFolder(const std::string& fo
   return problems;
 }
 
-void ImageCatalogue::ApplyFamilyRows(const std::string& version, int controlCaption, int dspCaption,
-                                     int dspVersion) {
-  // A family whose images all carry a .0 version shows one line for all of them.
-  if (IsZeroPatchVersion(version, version)) {
-    display_.ShowControl(dspCaption, false);
-    display_.ShowControl(dspVersion, false);
-    display_.SetControlText(controlCaption, "S/W Version");
-  } else {
-    display_.ShowControl(dspCaption, true);
-    display_.SetControlText(controlCaption, "Control S/W Version");
-  }
-}
-
-void ImageCatalogue::ApplyVersionArea() {
-  if (!HasImage(SlotName::ControlA)) {
-    display_.ShowControl(kIdPathControlA, false);
-    display_.ShowControl(kIdVersion503Control, false);
-  }
-  if (!HasImage(SlotName::ControlB)) display_.ShowControl(kIdPathControlB, false);
-  display_.ShowControl(kIdGroup503, true);
-  display_.ShowControl(kIdGroup501, true);
-  // The FLASH code's version is never shown; the old captions give way to the family boxes.
-  for (int id : {kIdCaptionControl1, kIdCaptionControl2, kIdCaptionDspUnnamed, kIdCaptionFlash,
-                 kIdVersionFlash, kIdPathFlash})
-    display_.ShowControl(id, false);
-  display_.ShowControl(kIdCaption503Control, true);
-  display_.ShowControl(kIdCaption501Control, true);
-  ApplyFamilyRows(versions_.family503, kIdCaption503Control, kIdCaption503Dsp, kIdVersion503Dsp);
-  ApplyFamilyRows(versions_.family501, kIdCaption501Control, kIdCaption501Dsp, kIdVersion501Dsp);
-  display_.ShowControl(kIdCaptionControl, false);
-  display_.ShowControl(kIdCaptionDsp, false);
-  if (!HasImage(SlotName::Control)) {
-    display_.ShowControl(kIdPathControl, false);
-    display_.ShowControl(kIdVersion501Control, false);
-  }
-  if (!HasImage(SlotName::Dsp501)) display_.ShowControl(kIdPathDsp501, false);
-}
-
 std::vector<std::string> ImageCatalogue::AvailabilityMessages() const {
   std::vector<std::string> messages;
   if (!HasImage(SlotName::Flash)) messages.emplace_back("FLASH program unavailable");
@@ -144,27 +86,12 @@ std::vector<std::string> ImageCatalogue::AvailabilityMessages() const {
   return messages;
 }
 
-void ImageCatalogue::ReportAvailability() {
-  for (const std::string& message : AvailabilityMessages()) display_.ShowMessage(message);
-}
-
-void ImageCatalogue::ExchangeTexts() {
-  for (const BoundString& entry : bound_) display_.SetControlText(entry.controlId, entry.text);
-}
-
-const std::string& ImageCatalogue::BoundText(int controlId) const {
-  static const std::string kNone;
-  for (const BoundString& entry : bound_)
-    if (entry.controlId == controlId) return entry.text;
-  return kNone;
-}
-
 std::span<const SlotName> ImageCatalogue::FamilyOrder(ImageFamily family) {
   if (family == ImageFamily::Family503) return kOrder503;
   return kOrder501;
 }
 
-FamilySelection ImageCatalogue::SelectImageFamily(uint32_t hwFeatures) {
+FamilySelection ImageCatalogue::SelectImageFamily(uint32_t hwFeatures) const {
   FamilySelection selection;
   selection.family = FamilyOf(hwFeatures);
   for (SlotName slot : FamilyOrder(selection.family)) {
@@ -172,11 +99,6 @@ FamilySelection ImageCatalogue::SelectImageFamily(uint32_t hwFeatures) {
       selection.first = slot;
       break;
     }
-  }
-  if (selection.first) {
-    const ImageFamily other =
-        selection.family == ImageFamily::Family503 ? ImageFamily::Family501 : ImageFamily::Family503;
-    for (SlotName slot : FamilyOrder(other)) Image(slot).HideDisplay();
   }
   return selection;
 }

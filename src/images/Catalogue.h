@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "images/CatalogueDisplay.h"
 #include "images/ImageSlot.h"
 #include "images/Versions.h"
 #include "platform/Resources.h"
@@ -32,8 +31,6 @@ struct SlotInfo {
   const char* name;
   uint16_t imageResourceId;
   uint16_t signatureResourceId;
-  int versionLabelId;
-  int pathFieldId;
 };
 
 // The carried images by slot, in SlotName order.
@@ -59,32 +56,23 @@ struct FamilySelection {
 };
 
 // The fixed set of slots through which the rest of the updater reaches the carried images and their
-// signatures, with the version area of the main window that shows them.
+// signatures. What the window shows of them is DescribeVersionArea's (images/VersionArea.h).
 class ImageCatalogue {
 public:
-  explicit ImageCatalogue(CatalogueDisplay& display, const ResourceSource& resources = EmbeddedResources(),
-                          CarriedVersions versions = {});
+  explicit ImageCatalogue(const ResourceSource& resources = EmbeddedResources(), CarriedVersions versions = {});
   ImageCatalogue(const ImageCatalogue&) = delete;
   ImageCatalogue& operator=(const ImageCatalogue&) = delete;
 
-  // Window initialisation, in its order: load every image and signature, lay out the version area,
-  // and (after the rest of the set-up) report what is missing.
+  // Start-up: load every image and signature, each image with the version it shows.
   void LoadAll();
   // Instead of LoadAll: the slots take the files <name>.dat and <name>.sgn of a folder, which each update
   // then reads afresh. Answers the reasons of the files that did not load, in load order.
   std::vector<std::string> LoadAllFromFolder(const std::string& folder);
-  void ApplyVersionArea();
+  // What is missing, one notice each, in the order the technician is told.
   std::vector<std::string> AvailabilityMessages() const;
-  void ReportAvailability();
 
-  // Writes the bound version and path texts into their controls.
-  void ExchangeTexts();
-  // The bound text of a version label or path field; empty for any other id.
-  const std::string& BoundText(int controlId) const;
-
-  // Chooses the family by bit 0 of the radio's HW features and the first present image of it. When
-  // an image of the family is present, the other family's rows are hidden.
-  FamilySelection SelectImageFamily(uint32_t hwFeatures);
+  // Chooses the family by bit 0 of the radio's HW features and the first present image of it.
+  FamilySelection SelectImageFamily(uint32_t hwFeatures) const;
   // The family's images in installation order.
   static std::span<const SlotName> FamilyOrder(ImageFamily family);
 
@@ -93,24 +81,15 @@ public:
   SignatureSlot& Signature(SlotName slot) { return *signatures_[Index(slot)]; }
   const SignatureSlot& Signature(SlotName slot) const { return *signatures_[Index(slot)]; }
   const CarriedVersions& Versions() const { return versions_; }
+  bool HasImage(SlotName slot) const { return Image(slot).Module() != nullptr; }
 
 private:
   static size_t Index(SlotName slot) { return static_cast<size_t>(slot); }
-  bool HasImage(SlotName slot) const { return Image(slot).Module() != nullptr; }
   bool HasSignature(SlotName slot) const { return Signature(slot).Signature() != nullptr; }
   // The slots in load order with the version each image slot shows.
   std::array<std::pair<SlotName, std::string>, kSlotCount> LoadOrder() const;
-  void ApplyFamilyRows(const std::string& version, int controlCaption, int dspCaption, int dspVersion);
 
-  CatalogueDisplay& display_;
   CarriedVersions versions_;
-  // The window's bound strings: one version text per version label (the two "503+" CONTROL blocks
-  // share one), one path text per path field.
-  struct BoundString {
-    int controlId;
-    std::string text;
-  };
-  std::array<BoundString, 11> bound_;
   std::array<std::unique_ptr<ImageSlot>, kSlotCount> images_;
   std::array<std::unique_ptr<SignatureSlot>, kSlotCount> signatures_;
 };

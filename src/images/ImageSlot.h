@@ -3,7 +3,6 @@
 #include <memory>
 #include <string>
 
-#include "images/CatalogueDisplay.h"
 #include "images/LoadModule.h"
 #include "images/ModuleSignature.h"
 #include "platform/Resources.h"
@@ -11,12 +10,10 @@
 namespace p25 {
 
 // One named image of the catalogue: its LoadModule (null when the image is not available), its disk
-// path, and the version label and path field that show it. The version and path texts are the
-// window's bound strings, written into the controls when the window exchanges its data.
+// path and the version shown for it.
 class ImageSlot {
 public:
-  ImageSlot(std::string name, int versionLabelId, int pathFieldId, std::string& versionText,
-            std::string& pathText, CatalogueDisplay& display, const ResourceSource& resources);
+  ImageSlot(std::string name, const ResourceSource& resources);
   ImageSlot(const ImageSlot&) = delete;
   ImageSlot& operator=(const ImageSlot&) = delete;
 
@@ -27,8 +24,6 @@ public:
   bool SlotLoadFromFolder(const std::string& version, const std::string& folder, std::string& errorText);
   // Update start: a file-backed image is read afresh from the slot's path. On failure the old one stays.
   bool SlotReload(std::string& errorText);
-  void ShowVersion();
-  void HideDisplay();
 
   // Replaces (and deletes) the slot's image.
   void Adopt(std::unique_ptr<LoadModule> module) { module_ = std::move(module); }
@@ -37,19 +32,16 @@ public:
   const std::string& Path() const { return path_; }
   const std::string& Name() const { return name_; }
   const std::string& UpperName() const { return upperName_; }
-  int VersionLabelId() const { return versionLabelId_; }
-  int PathFieldId() const { return pathFieldId_; }
+  // The version given at load, whether or not the image loaded.
+  const std::string& Version() const { return version_; }
+  bool FileBacked() const { return module_ && module_->IsFileBacked(); }
 
 private:
-  int versionLabelId_;
-  int pathFieldId_;
-  std::string& versionText_;
-  std::string& pathText_;
+  std::string version_;
   std::unique_ptr<LoadModule> module_;
   std::string path_;
   std::string name_;
   std::string upperName_;
-  CatalogueDisplay& display_;
   const ResourceSource& resources_;
 };
 

@@ -237,6 +237,8 @@ TEST(FailurePath, NoImageForTheFamilyRebootsTheRadio) {
   ExpectFailedWith(rig, "Error: No valid load modules exist for this radio");
   EXPECT_EQ(rig.radio.Stats().reboots, 1);
   EXPECT_EQ(rig.radio.Stats().erases, 0);
+  // With nothing to install the other family's line stays.
+  EXPECT_TRUE(rig.host.Visible(kIdVersion501Control));
 }
 
 TEST(FailurePath, MissingControlASignatureGoesStraightToReboot) {

@@ -1,18 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "ImageTestSupport.h"
 #include "images/Catalogue.h"
+#include "images/VersionArea.h"
 #include "platform/CurrentDirectory.h"
 
 namespace p25 {
 namespace {
 
 using test::DatText;
-using test::RecordingDisplay;
 using test::ResourcesWithout;
 using test::TempFile;
 
@@ -29,21 +30,23 @@ const test::MemoryResources& CompleteSet() {
   return set;
 }
 
-// A catalogue initialised as the window does it, over the complete set less the chosen resources.
+// A catalogue loaded as at start-up, over the complete set less the chosen resources.
 struct StartedCatalogue {
   StartedCatalogue(std::set<uint16_t> missingImages, std::set<uint16_t> missingSignatures,
                    CarriedVersions versions = {})
       : resources(CompleteSet(), std::move(missingImages), std::move(missingSignatures)),
-        catalogue(display, resources, std::move(versions)) {
+        catalogue(resources, std::move(versions)) {
     catalogue.LoadAll();
-    catalogue.ApplyVersionArea();
-    catalogue.ReportAvailability();
-    catalogue.ExchangeTexts();
+    area = DescribeVersionArea(catalogue);
   }
-  RecordingDisplay display;
   ResourcesWithout resources;
   ImageCatalogue catalogue;
+  VersionArea area;
 };
+
+bool AnyPathShown(const VersionArea& area) {
+  return std::any_of(area.paths.begin(), area.paths.end(), [](const VersionArea::Line& path) { return path.shown; });
+}
 
 TEST(Catalogue, ShowsOneLinePerFamilyWithTheCarriedVersions) {
   StartedCatalogue started({}, {});
@@ -51,35 +54,32 @@ TEST(Catalogue, ShowsOneLinePerFamilyWithTheCarriedVersions) {
     EXPECT_NE(started.catalogue.Image(info.slot).Module(), nullptr) << info.name;
     EXPECT_NE(started.catalogue.Signature(info.slot).Signature(), nullptr) << info.name;
   }
-  const RecordingDisplay& display = started.display;
-  EXPECT_TRUE(display.messages.empty());
-  EXPECT_EQ(display.texts.at(kIdCaption503Control), "S/W Version");
-  EXPECT_EQ(display.texts.at(kIdCaption501Control), "S/W Version");
-  EXPECT_EQ(display.texts.at(kIdVersion503Control), "8.3");
-  EXPECT_EQ(display.texts.at(kIdVersion501Control), "5.13");
-  for (int id : {kIdGroup503, kIdGroup501, kIdCaption503Control, kIdCaption501Control, kIdVersion503Control,
-                 kIdVersion501Control})
-    EXPECT_TRUE(display.Visible(id)) << id;
-  for (int id : {kIdCaption503Dsp, kIdVersion503Dsp, kIdCaption501Dsp, kIdVersion501Dsp, kIdCaptionFlash,
-                 kIdVersionFlash, kIdCaptionControl1, kIdCaptionControl2, kIdCaptionDspUnnamed,
-                 kIdCaptionControl, kIdCaptionDsp, kIdPathFlash, kIdPathControlA, kIdPathControlB, kIdPathDsp,
-                 kIdPathControl, kIdPathDsp501})
-    EXPECT_TRUE(display.Hidden(id)) << id;
+  EXPECT_TRUE(started.catalogue.AvailabilityMessages().empty());
+  const VersionArea& area = started.area;
+  for (const auto& [family, version] : {std::pair{area.family503, "8.3"}, std::pair{area.family501, "5.13"}}) {
+    EXPECT_EQ(family.controlCaption, "S/W Version");
+    EXPECT_TRUE(family.control.shown);
+    EXPECT_EQ(family.control.text, version);
+    EXPECT_FALSE(family.dspCaptionShown);
+    EXPECT_FALSE(family.dsp.shown);
+  }
+  EXPECT_FALSE(area.flash.shown);
+  EXPECT_FALSE(AnyPathShown(area));
 }
 
 TEST(Catalogue, ShowsTheDspRowOfAFamilyWhoseVersionHasAPatch) {
   CarriedVersions versions;
   versions.family503 = "8.3.1";
   StartedCatalogue started({}, {}, versions);
-  const RecordingDisplay& display = started.display;
-  EXPECT_EQ(display.texts.at(kIdCaption503Control), "Control S/W Version");
-  EXPECT_EQ(display.texts.at(kIdVersion503Control), "8.3.1");
-  EXPECT_EQ(display.texts.at(kIdVersion503Dsp), "8.3.1");
-  EXPECT_TRUE(display.Visible(kIdCaption503Dsp));
-  EXPECT_TRUE(display.Visible(kIdVersion503Dsp));
+  const VersionArea::Family& family503 = started.area.family503;
+  EXPECT_EQ(family503.controlCaption, "Control S/W Version");
+  EXPECT_EQ(family503.control.text, "8.3.1");
+  EXPECT_EQ(family503.dsp.text, "8.3.1");
+  EXPECT_TRUE(family503.dspCaptionShown);
+  EXPECT_TRUE(family503.dsp.shown);
   // The other family keeps its single line.
-  EXPECT_EQ(display.texts.at(kIdCaption501Control), "S/W Version");
-  EXPECT_TRUE(display.Hidden(kIdVersion501Dsp));
+  EXPECT_EQ(started.area.family501.controlCaption, "S/W Version");
+  EXPECT_FALSE(started.area.family501.dsp.shown);
 }
 
 TEST(Catalogue, ReportsWhatIsMissingInItsOrder) {
@@ -115,18 +115,17 @@ TEST(Catalogue, ReportsWhatIsMissingInItsOrder) {
   for (const Case& c : cases) {
     StartedCatalogue started(c.missingImages, c.missingSignatures);
     EXPECT_EQ(started.catalogue.AvailabilityMessages(), c.messages) << c.what;
-    EXPECT_EQ(started.display.messages, c.messages) << c.what;
   }
 }
 
 TEST(Catalogue, HidesTheRowsOfMissingControlImages) {
   StartedCatalogue withoutA({131}, {});
-  EXPECT_TRUE(withoutA.display.Hidden(kIdVersion503Control));
-  EXPECT_TRUE(withoutA.display.Hidden(kIdPathControlA));
+  EXPECT_FALSE(withoutA.area.family503.control.shown);
+  EXPECT_FALSE(withoutA.area.paths[static_cast<size_t>(SlotName::ControlA)].shown);
 
   StartedCatalogue without501({164}, {});
-  EXPECT_TRUE(without501.display.Hidden(kIdVersion501Control));
-  EXPECT_TRUE(without501.display.Visible(kIdVersion503Control));
+  EXPECT_FALSE(without501.area.family501.control.shown);
+  EXPECT_TRUE(without501.area.family503.control.shown);
 }
 
 TEST(Catalogue, ChoosesTheFamilyByBitZeroAndStartsWithItsFirstPresentImage) {
@@ -156,17 +155,22 @@ TEST(Catalogue, ChoosesTheFamilyByBitZeroAndStartsWithItsFirstPresentImage) {
   }
 }
 
-TEST(Catalogue, HidesTheOtherFamilyOnlyWhenThereIsSomethingToInstall) {
-  StartedCatalogue started({}, {});
-  started.catalogue.SelectImageFamily(1);
-  for (int id : {kIdVersion501Control, kIdPathControl, kIdVersion501Dsp, kIdPathDsp501})
-    EXPECT_TRUE(started.display.Hidden(id)) << id;
-  EXPECT_TRUE(started.display.Visible(kIdVersion503Control));
+TEST(Catalogue, HidesTheOtherFamilysLinesWhileOneIsInstalled) {
+  CarriedVersions versions;
+  versions.family501 = "5.13.2";
+  StartedCatalogue started({}, {}, versions);
+  const VersionArea installing503 = DescribeVersionArea(started.catalogue, ImageFamily::Family503);
+  EXPECT_TRUE(installing503.family503.control.shown);
+  EXPECT_FALSE(installing503.family501.control.shown);
+  EXPECT_FALSE(installing503.family501.dsp.shown);
+  // Its captions stay.
+  EXPECT_TRUE(installing503.family501.dspCaptionShown);
+  EXPECT_EQ(installing503.family501.controlCaption, "Control S/W Version");
 
-  StartedCatalogue nothing501({164, 176}, {});
-  nothing501.display.visible.clear();
-  nothing501.catalogue.SelectImageFamily(0);
-  EXPECT_TRUE(nothing501.display.visible.empty());
+  const VersionArea installing501 = DescribeVersionArea(started.catalogue, ImageFamily::Family501);
+  EXPECT_FALSE(installing501.family503.control.shown);
+  EXPECT_TRUE(installing501.family501.control.shown);
+  EXPECT_TRUE(installing501.family501.dsp.shown);
 }
 
 TEST(Catalogue, KeepsDiskPathsInTheCurrentDirectory) {
@@ -180,13 +184,12 @@ TEST(Catalogue, LoadsAFolderAndReadsItsFilesAfreshOnEachReload) {
   TempFile flash("flash.dat", DatText({"0000", "0010", "0001", "0000", "1111"}));
   const std::string folder = flash.Folder();
   std::ofstream(folder + "/flash.sgn", std::ios::binary) << std::string(20, 's');
-  RecordingDisplay display;
   const test::MemoryResources noResources;
-  ImageCatalogue catalogue(display, noResources);
+  ImageCatalogue catalogue(noResources);
   const std::vector<std::string> problems = catalogue.LoadAllFromFolder(folder);
   ASSERT_EQ(problems.size(), 10u);
   EXPECT_EQ(problems.front(), "Failed to load " + folder + PathSeparator() + "controlB.dat");
-  EXPECT_EQ(catalogue.BoundText(kIdVersion503Control), "8.3");
+  EXPECT_EQ(DescribeVersionArea(catalogue).family503.control.text, "8.3");
 
   ImageSlot& slot = catalogue.Image(SlotName::Flash);
   ASSERT_NE(slot.Module(), nullptr);
@@ -196,8 +199,10 @@ TEST(Catalogue, LoadsAFolderAndReadsItsFilesAfreshOnEachReload) {
   std::ofstream(slot.Path(), std::ios::binary) << DatText({"8000", "0000", "0001", "0000", "2222"});
   EXPECT_TRUE(slot.SlotReload(error));
   EXPECT_EQ(slot.Module()->StartAddress(), 0x10000u);
-  EXPECT_EQ(catalogue.BoundText(kIdPathFlash), slot.Path());
-  EXPECT_TRUE(display.Visible(kIdPathFlash));
+  // An image read from a file shows its path.
+  const VersionArea::Line flashPath = DescribeVersionArea(catalogue).paths[static_cast<size_t>(SlotName::Flash)];
+  EXPECT_TRUE(flashPath.shown);
+  EXPECT_EQ(flashPath.text, slot.Path());
   // A reload that fails keeps the image it had.
   std::filesystem::remove(slot.Path());
   EXPECT_FALSE(slot.SlotReload(error));

@@ -9,11 +9,6 @@
 namespace p25 {
 namespace {
 
-struct NullDisplay final : CatalogueDisplay {
-  void ShowControl(int, bool) override {}
-  void SetControlText(int, const std::string&) override {}
-  void ShowMessage(const std::string&) override {}
-};
 
 bool IsLowerHexLineEndingCrLf(std::string_view line) {
   for (char c : line.substr(0, 4))
@@ -34,8 +29,7 @@ TEST(EmbeddedPlaceholderSet, FillsEverySlotAndMatchesItsSignatures) {
       {SlotName::ControlB, 0x100000, 268288}, {SlotName::Dsp, 0xC0000, 100544},
       {SlotName::Control, 0x10000, 229376},   {SlotName::Dsp501, 0xC0000, 80692},
   };
-  NullDisplay display;
-  ImageCatalogue catalogue(display);
+  ImageCatalogue catalogue;
   catalogue.LoadAll();
   EXPECT_TRUE(catalogue.AvailabilityMessages().empty());
   for (const auto& e : expected) {

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "images/CatalogueDisplay.h"
 #include "platform/Resources.h"
 
 namespace p25::test {
@@ -50,25 +49,6 @@ private:
   const ResourceSource& base_;
   std::set<uint16_t> missingImages_;
   std::set<uint16_t> missingSignatures_;
-};
-
-// A window that remembers what was last done to each control, and the notices in order.
-class RecordingDisplay final : public CatalogueDisplay {
-public:
-  void ShowControl(int id, bool show) override { visible[id] = show; }
-  void SetControlText(int id, const std::string& text) override { texts[id] = text; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-
-  // Controls never touched count as shown: the template shows them unless it hides them.
-  bool Visible(int id) const {
-    const auto it = visible.find(id);
-    return it == visible.end() || it->second;
-  }
-  bool Hidden(int id) const { return !Visible(id); }
-
-  std::map<int, bool> visible;
-  std::map<int, std::string> texts;
-  std::vector<std::string> messages;
 };
 
 // DATFILE text from lines, each ended with CR LF.

@@ -9,18 +9,19 @@
 #include "engine/ControlIds.h"
 #include "engine/TimerSchedule.h"
 #include "engine/UpdateHost.h"
-#include "images/Catalogue.h"
 #include "platform/Clock.h"
+#include "ui/common/WindowDescription.h"
 
 namespace p25::testing {
 
 class FakeHost final : public UpdateHost {
 public:
+  // The window as it is created; the activity and error lines show once they have something to say.
   explicit FakeHost(Clock& clock) : clock_(clock) {
-    for (int id : {kIdOverallProgress, kIdStepProgress, kIdTimeCaption, kIdTimeValue, kIdBytesCaption,
-                   kIdBytesValue, kIdActivityLine, kIdErrorLine})
-      controls[id].visible = false;
-    controls[kIdUpdateButton].text = "&Update";
+    for (const ui::ControlTemplate& control : ui::kMainWindow.controls)
+      if (control.id != ui::kNoId) controls[control.id] = {control.visible, true, control.text, 0, {}};
+    controls[kIdActivityLine].visible = false;
+    controls[kIdErrorLine].visible = false;
   }
 
   struct Control {

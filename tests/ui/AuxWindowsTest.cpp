@@ -1,6 +1,7 @@
 // The help, About and "Please Wait" windows, and leaving the program by Exit or the close box.
 #include <QPushButton>
 
+#include "Version.h"
 #include "WindowRig.h"
 
 namespace p25::testing {
@@ -34,12 +35,15 @@ private slots:
     QVERIFY(text != nullptr);
     const QString helpText = text->text();
     const QStringList lines = helpText.split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 3);
-    QVERIFY(lines[0].endsWith(QLatin1Char('.')));
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0],
+             QStringLiteral("For help with this update, call Ovrane Technical Support at 1-800-555-0147."));
     QVERIFY(lines[1].isEmpty());
     QCOMPARE(lines[2],
              QStringLiteral("Update will check the hardware version of the attached radio (7305812-501 or "
                             "7305812-503 or later) and automatically select the correct software version."));
+    QVERIFY(lines[3].isEmpty());
+    QVERIFY(lines[4].contains(QStringLiteral("switch the radio off and on")));
     QVERIFY(text->alignment() & Qt::AlignHCenter);
     QVERIFY(text->wordWrap());
     SaveScreenshot(help, QStringLiteral("window-help.png"));
@@ -83,7 +87,7 @@ private slots:
     });
     rig.dialog->HelpAboutAction()->trigger();  // returns when the window is closed
     QCOMPARE(title, QStringLiteral("About Update"));
-    QCOMPARE(version, QStringLiteral("Update Version 4.0"));
+    QCOMPARE(version, QStringLiteral(P25_ABOUT_VERSION_TEXT));
     QVERIFY(blocked);
     QVERIFY(engineMoved);
     QVERIFY(!rig.dialog->AboutWindow().IsOpen());

@@ -4,7 +4,7 @@
 #include <QMenuBar>
 
 #include "Artwork.h"
-#include "MainDialogTemplate.h"
+#include "ui/common/WindowDescription.h"
 #include "WindowRig.h"
 
 namespace p25::testing {
@@ -90,8 +90,8 @@ private slots:
     QVERIFY(!place(kIdPortList).intersects(place(kIdBaudList)));
     // Everything fits in the window; the logo fits in its frame.
     const QRect client = rig.At(kIdPicture)->parentWidget()->rect();
-    for (const ControlTemplate& t : MainDialogControls())
-      if (t.id != kIdNone) QVERIFY2(client.contains(place(t.id)), qPrintable(QString::number(t.id)));
+    for (const ui::ControlTemplate& t : ui::kMainWindow.controls)
+      if (t.id != ui::kNoId) QVERIFY2(client.contains(place(t.id)), qPrintable(QString::number(t.id)));
     QVERIFY(rig.At<QLabel>(kIdPicture)->contentsRect().width() >= kLogoWidth);
     QVERIFY(rig.At<QLabel>(kIdPicture)->contentsRect().height() >= kLogoHeight);
   }

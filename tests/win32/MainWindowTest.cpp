@@ -6,17 +6,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "ResourceIds.h"
 #include "SimulatedLine.h"
 #include "SimulatedRadio.h"
 #include "UpdateDialog.h"
+#include "Version.h"
+#include "engine/ControlIds.h"
 #include "platform/Clock.h"
 #include "support/FolderFirmware.h"
+#include "ui/common/WindowDescription.h"
 
 namespace p25 {
 namespace {
@@ -85,88 +90,42 @@ protected:
   bool sawPleaseWait_ = false;
 };
 
-struct Placement {
-  int id;
-  RECT units;  // x, y, width, height as in the template
-  const char* text;
-};
-
-// Where the template puts the controls, in dialog units, with their texts as the template has them.
-TEST_F(MainWindowTest, ControlsSitWhereTheTemplatePutsThem) {
-  const Placement placements[] = {
-      {1001, {34, 156, 50, 14}, "&Update"},
-      {1000, {111, 156, 50, 14}, "&Exit"},
-      {1006, {7, 133, 36, 9}, "Comm Port"},
-      {1005, {7, 176, 184, 18}, nullptr},
-      {1002, {7, 199, 184, 20}, nullptr},
-      {1004, {7, 254, 184, 11}, nullptr},
-      {1018, {99, 133, 36, 9}, "Baud Rate"},
-      {1015, {7, 218, 86, 12}, "Estimated time remaining :"},
-      {1016, {105, 217, 86, 12}, nullptr},
-      {1017, {7, 197, 184, 11}, nullptr},
-      {1019, {7, 239, 86, 12}, "Bytes remaining :"},
-      {1020, {105, 239, 86, 12}, nullptr},
-      {1067, {7, 27, 162, 50}, "503+"},
-      {1068, {7, 77, 162, 36}, "501"},
-      {1072, {9, 49, 62, 8}, "DSP S/W Version:"},
-      {1073, {9, 100, 61, 8}, "DSP S/W Version:"},
-      {1071, {9, 35, 68, 8}, nullptr},
-      {1031, {9, 87, 67, 8}, nullptr},
-      {1007, {80, 35, 28, 8}, nullptr},
-      {1008, {80, 49, 28, 8}, nullptr},
-      {1022, {80, 87, 28, 8}, nullptr},
-      {1024, {80, 100, 28, 8}, nullptr},
-      {1069, {7, 11, 51, 8}, "Flash S/W:"},
-      {1028, {74, 11, 28, 8}, nullptr},
-      {1029, {64, 7, 93, 12}, ""},
-      {1026, {64, 34, 93, 12}, ""},
-      {1023, {64, 47, 93, 12}, ""},
-      {1027, {64, 60, 93, 12}, ""},
-      {1060, {64, 83, 93, 12}, ""},
-      {1063, {64, 96, 93, 12}, ""},
-      {1061, {9, 35, 48, 8}, "Control S/W 1:"},
-      {1025, {9, 49, 49, 8}, "Control S/W 2:"},
-      {1074, {9, 63, 51, 8}, "DSP S/W:"},
-      {1059, {9, 87, 45, 8}, "Control S/W:"},
-      {1062, {9, 100, 62, 8}, "DSP S/W:"},
-  };
-  for (const Placement& p : placements) {
-    SCOPED_TRACE(p.id);
-    HWND control = Item(p.id);
+// Every control sits where the description puts it, with its text unless start-up writes another.
+TEST_F(MainWindowTest, ControlsSitWhereTheDescriptionPutsThem) {
+  const std::set<int> rewritten = {kIdActivityLine,      kIdErrorLine,         kIdTimeValue,     kIdBytesValue,
+                                   kIdVersion503Control, kIdVersion503Dsp,     kIdVersion501Control,
+                                   kIdVersion501Dsp,     kIdVersionFlash,      kIdCaption503Control,
+                                   kIdCaption501Control};
+  for (const ui::ControlTemplate& c : ui::kMainWindow.controls) {
+    if (c.id == ui::kNoId) continue;
+    SCOPED_TRACE(c.id);
+    HWND control = Item(c.id);
     ASSERT_NE(control, nullptr);
     // Each of x, y, width and height is converted on its own, as the dialog manager does.
-    RECT expected = p.units;
+    RECT expected{c.place.x, c.place.y, c.place.width, c.place.height};
     MapDialogRect(Window(), &expected);
     RECT actual;
     GetWindowRect(control, &actual);
     MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&actual), 2);
     EXPECT_EQ(actual.left, expected.left);
     EXPECT_EQ(actual.top, expected.top);
-    EXPECT_EQ(actual.right - actual.left, expected.right);
-    EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
-    if (p.text != nullptr) {
-      EXPECT_EQ(TextOf(control), p.text);
-    }
-  }
-  // The lists and the picture size themselves; their corners are still the template's.
-  for (const Placement& p : {Placement{1003, {47, 132, 48, 0}, nullptr}, Placement{1014, {143, 132, 48, 0}, nullptr},
-                             Placement{1021, {16, 197, 0, 0}, nullptr}}) {
-    SCOPED_TRACE(p.id);
-    RECT expected = p.units;
-    MapDialogRect(Window(), &expected);
-    RECT actual;
-    GetWindowRect(Item(p.id), &actual);
-    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&actual), 2);
-    EXPECT_EQ(actual.left, expected.left);
-    EXPECT_EQ(actual.top, expected.top);
-    if (p.units.right != 0) {
+    // The lists and the picture size themselves; their corners are still the template's.
+    if (c.kind != ui::ControlKind::Picture) {
       EXPECT_EQ(actual.right - actual.left, expected.right);
+    }
+    if (c.kind != ui::ControlKind::Picture && c.kind != ui::ControlKind::DropList) {
+      EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
+    }
+    const bool textual = c.kind != ui::ControlKind::DropList && c.kind != ui::ControlKind::Picture &&
+                         c.kind != ui::ControlKind::ProgressBar;
+    if (textual && rewritten.count(c.id) == 0) {
+      EXPECT_EQ(TextOf(control), c.text);
     }
   }
 
   RECT client;
   GetClientRect(Window(), &client);
-  RECT size{0, 0, 198, 274};
+  RECT size{0, 0, ui::kMainWindow.width, ui::kMainWindow.height};
   MapDialogRect(Window(), &size);
   EXPECT_EQ(client.right, size.right);
   EXPECT_EQ(client.bottom, size.bottom);
@@ -305,12 +264,7 @@ TEST_F(MainWindowTest, HelpControlsOpensOneHelpWindowThatOkCloses) {
   EXPECT_EQ(TextOf(help), "Update Control Help");
   EXPECT_EQ(GetWindow(help, GW_OWNER), Window());
   const std::string text = TextOf(GetDlgItem(help, P25_IDC_HELP_TEXT));
-  const size_t blank = text.find("\n\n");
-  ASSERT_NE(blank, std::string::npos);
-  EXPECT_EQ(text.find('\n'), blank);
-  EXPECT_EQ(text.substr(blank + 2),
-            "Update will check the hardware version of the attached radio (7305812-501 or 7305812-503 or later) "
-            "and automatically select the correct software version.");
+  EXPECT_EQ(text, ui::HelpText());
   EXPECT_TRUE(GetWindowLongA(GetDlgItem(help, P25_IDC_HELP_TEXT), GWL_STYLE) & SS_CENTER);
 
   SendMessageA(Window(), WM_COMMAND, P25_ID_HELP_CONTROLS, 0);
@@ -352,7 +306,7 @@ TEST_F(MainWindowTest, HelpAboutAndTheSystemMenuEntryOpenTheSameAboutWindow) {
     SetTimer(nullptr, 0, 50, AboutSeen::Inspect);
     open(Window());
     EXPECT_EQ(AboutSeen::title, "About Update");
-    EXPECT_NE(std::find(AboutSeen::texts.begin(), AboutSeen::texts.end(), "Update Version 4.0"), AboutSeen::texts.end());
+    EXPECT_NE(std::find(AboutSeen::texts.begin(), AboutSeen::texts.end(), P25_ABOUT_VERSION_TEXT), AboutSeen::texts.end());
     EXPECT_TRUE(IsWindowEnabled(Window()));
   }
 }
@@ -380,6 +334,54 @@ TEST_F(MainWindowTest, TheCloseBoxEndsTheProgramEvenDuringAnUpdate) {
   MSG quit;
   ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 0u);
+}
+
+// On real time: the first tick enters Start and pauses 3 s. Meanwhile another thread finds the window
+// answering its messages and repainting what was invalidated, as the desktop's hung-window check
+// expects; a press posted meanwhile waits for the tick to end.
+TEST(MainWindowWaits, TheWindowAnswersAndRepaintsDuringThePauseAndTakesAPressAfterIt) {
+  SimulatedRadio radio({});
+  VirtualClock lineTime;
+  auto dialog = std::make_unique<UpdateDialog>(GetModuleHandleA(nullptr),
+                                               std::make_unique<SimulatedLine>(radio, lineTime), SystemClock());
+  ASSERT_TRUE(dialog->Create());
+  HWND window = dialog->Window();
+  HWND button = GetDlgItem(window, kIdUpdateButton);
+  const LPARAM click = reinterpret_cast<LPARAM>(button);
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(kIdUpdateButton, BN_CLICKED), click);
+  std::atomic<bool> busy = false, answered = false, repainted = false;
+  std::atomic<DWORD> replyMs = 0;
+  std::thread probe([&] {
+    Sleep(1000);
+    busy = dialog->EngineBusy();
+    InvalidateRect(window, nullptr, TRUE);
+    const DWORD start = GetTickCount();
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+    replyMs = GetTickCount() - start;
+    for (int i = 0; i < 50 && !repainted; ++i, Sleep(10)) repainted = !GetUpdateRect(window, nullptr, FALSE);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(kIdUpdateButton, BN_CLICKED), click);
+    busy = busy && dialog->EngineBusy();
+  });
+  SendMessageA(window, WM_TIMER, kUpdateTimer, 0);
+  probe.join();
+  const auto text = [](HWND control) {
+    char buffer[64] = {};
+    GetWindowTextA(control, buffer, sizeof buffer);
+    return std::string(buffer);
+  };
+  EXPECT_TRUE(busy);
+  EXPECT_TRUE(answered);
+  EXPECT_LT(replyMs, 500u);
+  EXPECT_TRUE(repainted);
+  EXPECT_EQ(dialog->Engine().previousState, UpdateState::Start);
+  EXPECT_EQ(text(button), "&Cancel");
+  MSG message;
+  while (PeekMessageA(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE)) DispatchMessageA(&message);
+  EXPECT_EQ(text(button), "&Update");
+  dialog.reset();
+  while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
 }
 
 }  // namespace

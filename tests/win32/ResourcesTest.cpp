@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "ResourceIds.h"
+#include "engine/ControlIds.h"
 #include "images/Catalogue.h"
 #include "platform/Resources.h"
 

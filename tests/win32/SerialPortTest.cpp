@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -57,19 +56,6 @@ TEST(Win32SerialPort, ConfiguresTheLineAndCarriesEveryByteValueBothWays) {
   }
   ASSERT_EQ(heard.size(), 256u) << "the other end refused the settings or did not answer";
   for (size_t i = 0; i < heard.size(); ++i) EXPECT_EQ(heard[i], i);
-  // The other end is gone once it has answered, as a pulled adapter is: the wait ends at once, with
-  // the system's reason, instead of running its 30 seconds.
-  Sleep(500);
-  const uint64_t start = SystemClock().ElapsedMs();
-  port.StartTimer(30000);
-  uint8_t byte = 0;
-  bool got = false;
-  const bool read = port.NextByte(byte, got);
-  std::printf("after the hang-up: read %d, lost %d, system error %u, %llu ms\n", read, port.DeviceLost(),
-              status.SystemErrorCode(), static_cast<unsigned long long>(SystemClock().ElapsedMs() - start));
-  EXPECT_FALSE(read);
-  EXPECT_TRUE(port.DeviceLost());
-  EXPECT_LT(SystemClock().ElapsedMs() - start, 10000u);
   port.Close();
   EXPECT_FALSE(port.IsOpen());
 }

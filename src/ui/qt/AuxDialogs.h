@@ -2,17 +2,22 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
-#include <functional>
+#include <map>
+
+#include "ui/common/WindowDescription.h"
+
+#include "Version.h"
 
 namespace p25 {
 
-// A small window of the updater: fixed size in dialog units of the window font, title bar with a close
-// box, no minimise or maximise box.
+// A small window of the updater from its description: fixed size in dialog units of the window font,
+// title bar with a close box, no minimise or maximise box. Its OK button closes it.
 class AuxWindow final : public QDialog {
 public:
-  AuxWindow(QWidget* owner, const QString& title, int widthUnits, int heightUnits, bool escapeCloses);
+  AuxWindow(QWidget* owner, const ui::WindowTemplate& description, bool escapeCloses);
 
-  QRect Place(int x, int y, int width, int height) const;
+  // The control with this id, or null.
+  QWidget* Control(int id) const;
 
 protected:
   void reject() override;
@@ -20,15 +25,12 @@ protected:
 
 private:
   bool escapeCloses_;
-  int unitsX_;
-  int unitsY_;
+  std::map<int, QWidget*> controls_;
 };
 
 // "About Update": modal, names the program and its version.
 class AboutDialog {
 public:
-  static constexpr char kVersionText[] = "Update Version 4.0";
-
   explicit AboutDialog(QWidget* owner) : owner_(owner) {}
   // Runs the window modally; returns when the user closes it. Timers of the main window keep running.
   void Run();
@@ -63,11 +65,9 @@ private:
   QPointer<AuxWindow> window_;
 };
 
-// "Update Control Help": three lines of help, opened from Help, Controls.
+// "Update Control Help": the help lines, opened from Help, Controls.
 class ControlsHelpDialog final : public ModelessWindow {
 public:
-  static QString HelpText();
-
   using ModelessWindow::ModelessWindow;
   void Open() { OpenWindow(); }
 

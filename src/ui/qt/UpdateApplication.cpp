@@ -7,6 +7,7 @@
 #include "platform/LogFolder.h"
 #include "platform/PortTable.h"
 #include "platform/SerialDevice.h"
+#include "ui/common/WindowDescription.h"
 
 namespace p25 {
 
@@ -14,7 +15,7 @@ UpdateApplication::UpdateApplication() = default;
 UpdateApplication::~UpdateApplication() = default;
 
 bool UpdateApplication::StartApplication() {
-  QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+  QCoreApplication::setApplicationName(QString::fromLatin1(ui::kApplicationName));
   dialog_ = std::make_unique<UpdateDialog>(CreateSystemSerialDevice(), SystemClock(), SystemPortTable());
   dialog_->SetExitAction([] { QCoreApplication::exit(0); });
   dialog_->KeepSupportLog(DefaultLogFolder(), TraceRequestedByEnvironment());

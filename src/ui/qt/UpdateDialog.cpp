@@ -17,30 +17,14 @@
 #include <QVBoxLayout>
 
 #include "Artwork.h"
-#include "MainDialogTemplate.h"
+#include "WindowBuilder.h"
+#include "engine/VersionAreaView.h"
+#include "images/VersionArea.h"
+#include "ui/common/WindowDescription.h"
 
 namespace p25 {
 
-namespace {
-
-QLabel* MakeLabel(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setTextFormat(Qt::PlainText);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  return label;
-}
-
-// The activity and error lines: sunken, wrapping, with a little room inside the edge.
-QLabel* MakeStatusLine(QWidget* parent) {
-  QLabel* line = MakeLabel(QString(), parent);
-  line->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  line->setLineWidth(1);
-  line->setWordWrap(true);
-  line->setMargin(2);
-  return line;
-}
-
-}  // namespace
+void QtWaitPainter::PaintPending() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 UpdateDialog::UpdateDialog(std::unique_ptr<SerialDevice> device, Clock& clock, PortTable ports,
                            const ResourceSource& resources)
@@ -55,14 +39,21 @@ UpdateDialog::UpdateDialog(std::unique_ptr<SerialDevice> device, Clock& clock, P
   setObjectName(QStringLiteral("UpdateDialog"));
   setFont(WindowFont());
   units_ = DialogUnits::ForFont(font());
-  setWindowTitle(QString::fromLatin1(kTemplateTitle));
+  setWindowTitle(QString::fromLatin1(ui::kMainWindow.title));
   setWindowIcon(ProgramIcon());
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
-  client->setFixedSize(units_.X(kMainDialogWidth), units_.Y(kMainDialogHeight));
+  client->setFixedSize(units_.X(ui::kMainWindow.width), units_.Y(ui::kMainWindow.height));
   BuildMenu();
-  BuildControls(client);
+  controls_ = BuildControls(ui::kMainWindow, client, units_, Qt::AlignVCenter);
+  connect(static_cast<QPushButton*>(Control(kIdUpdateButton)), &QPushButton::clicked, this,
+          [this] { OnUpdateClicked(); });
+  connect(static_cast<QPushButton*>(Control(kIdExitButton)), &QPushButton::clicked, this,
+          [this] { OnExitClicked(); });
+  setTabOrder(Control(kIdUpdateButton), Control(kIdExitButton));
+  setTabOrder(Control(kIdExitButton), Control(kIdPortList));
+  setTabOrder(Control(kIdPortList), Control(kIdBaudList));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -79,109 +70,14 @@ UpdateDialog::~UpdateDialog() {
 void UpdateDialog::BuildMenu() {
   menuBar_ = new QMenuBar(this);
   menuBar_->setObjectName(QStringLiteral("menuBar"));
-  QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
+  QMenu* help = menuBar_->addMenu(QString::fromLatin1(ui::kHelpMenu));
   help->setObjectName(QStringLiteral("helpMenu"));
-  helpControls_ = help->addAction(QStringLiteral("&Controls"));
-  helpAbout_ = help->addAction(QStringLiteral("&About"));
-  connect(helpControls_, &QAction::triggered, this, [this] { OnHelpControls(); });
-  connect(helpAbout_, &QAction::triggered, this, [this] { OnHelpAbout(); });
-}
-
-void UpdateDialog::BuildControls(QWidget* client) {
-  std::vector<QWidget*> groups;
-  for (const ControlTemplate& t : MainDialogControls()) {
-    const QString text = QString::fromLatin1(t.text);
-    QRect place = units_.Rect(t.x, t.y, t.width, t.height);
-    QWidget* widget = nullptr;
-    switch (t.kind) {
-      case ControlKind::DefaultButton:
-      case ControlKind::PushButton: {
-        auto* button = new QPushButton(text, client);
-        button->setDefault(t.kind == ControlKind::DefaultButton);
-        if (t.id == kIdUpdateButton)
-          connect(button, &QPushButton::clicked, this, [this] { OnUpdateClicked(); });
-        if (t.id == kIdExitButton) connect(button, &QPushButton::clicked, this, [this] { OnExitClicked(); });
-        widget = button;
-        break;
-      }
-      case ControlKind::DropList: {
-        auto* list = new QComboBox(client);
-        list->setEditable(false);
-        // The template's height is that of the opened list; closed, the list is one row high.
-        place.setHeight(list->sizeHint().height());
-        widget = list;
-        break;
-      }
-      case ControlKind::Text:
-        widget = MakeLabel(text, client);
-        break;
-      case ControlKind::ActivityLine:
-      case ControlKind::ErrorLine:
-        widget = MakeStatusLine(client);
-        break;
-      case ControlKind::ProgressBar: {
-        auto* bar = new QProgressBar(client);
-        bar->setRange(0, 100);
-        bar->setValue(0);
-        bar->setTextVisible(false);
-        widget = bar;
-        break;
-      }
-      case ControlKind::Icon: {
-        QLabel* icon = MakeLabel(QString(), client);
-        icon->setPixmap(ProgramIconPixmap(32));
-        icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        widget = icon;
-        break;
-      }
-      case ControlKind::Picture: {
-        QLabel* picture = MakeLabel(QString(), client);
-        picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        picture->setLineWidth(1);
-        picture->setPixmap(LogoPixmap());
-        picture->setAlignment(Qt::AlignCenter);
-        // A picture control takes the size of its picture; it stays centred on its place.
-        const QSize framed(kLogoWidth + 2 * picture->frameWidth(), kLogoHeight + 2 * picture->frameWidth());
-        place = QRect(QPoint(0, 0), framed);
-        place.moveCenter(units_.Rect(t.x, t.y, t.width, t.height).center());
-        widget = picture;
-        break;
-      }
-      case ControlKind::GroupBox: {
-        auto* group = new QGroupBox(text, client);
-        // The caption sits on the frame's top line, as the layout's rows expect.
-        group->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
-                                            " margin-top: %1px; }"
-                                            "QGroupBox::title { subcontrol-origin: margin; left: %2px;"
-                                            " padding: 0 2px; }")
-                                 .arg(group->fontMetrics().height() / 2)
-                                 .arg(units_.X(4)));
-        widget = group;
-        groups.push_back(widget);
-        break;
-      }
-      case ControlKind::PathField: {
-        auto* field = new QLineEdit(client);
-        field->setReadOnly(true);
-        field->setFocusPolicy(Qt::NoFocus);
-        widget = field;
-        break;
-      }
-    }
-    widget->setGeometry(place);
-    if (!t.visible) widget->hide();
-    if (t.id == kIdNone) {
-      widget->setObjectName(QStringLiteral("icon"));
-    } else {
-      widget->setObjectName(QString::number(t.id));
-      controls_[t.id] = widget;
-    }
+  for (const ui::MenuCommand& item : ui::kHelpMenuCommands) {
+    QAction* action = help->addAction(QString::fromLatin1(item.text));
+    const bool about = item.command == P25_ID_HELP_ABOUT;
+    (about ? helpAbout_ : helpControls_) = action;
+    connect(action, &QAction::triggered, this, [this, about] { about ? OnHelpAbout() : OnHelpControls(); });
   }
-  // The frames lie beneath the rows they hold.
-  for (QWidget* group : groups) group->lower();
-  setTabOrder(Control(kIdUpdateButton), Control(kIdExitButton));
-  setTabOrder(Control(kIdExitButton), Control(kIdPortList));
-  setTabOrder(Control(kIdPortList), Control(kIdBaudList));
 }
 
 QWidget* UpdateDialog::Control(int id) const {
@@ -216,7 +112,7 @@ void UpdateDialog::FillLists(const PortTable& ports, const uint32_t* rates, int 
   // Device names can be longer than the closed list is wide; the opened list shows them whole.
   portList->view()->setMinimumWidth(widest + units_.X(12));
 
-  setWindowTitle(QString::fromLatin1(kWindowTitle));
+  setWindowTitle(QString::fromLatin1(ui::kMainWindowTitle));
 }
 
 void UpdateDialog::RunEngine(const std::function<void()>& call) {
@@ -324,7 +220,6 @@ void UpdateDialog::ExchangeData(ExchangeDirection direction, WindowValues& value
   };
   select(portList, values.selectedPortIndex);
   select(baudList, values.selectedBaudIndex);
-  session_.Catalogue().ExchangeTexts();
 }
 
 QTimer* UpdateDialog::EnsureTimer(int id) {
@@ -350,7 +245,7 @@ void UpdateDialog::StopTimer(int id) {
 bool UpdateDialog::AskYesNo(const std::string& text) {
   // After Exit the rest of a tick runs unseen: nothing more is put on screen.
   if (exited_) return false;
-  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationName), QString::fromStdString(text),
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(ui::kApplicationName), QString::fromStdString(text),
                   QMessageBox::Yes | QMessageBox::No, this);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
@@ -358,7 +253,7 @@ bool UpdateDialog::AskYesNo(const std::string& text) {
 
 void UpdateDialog::ShowMessage(const std::string& text) {
   if (exited_) return;
-  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationName), QString::fromStdString(text),
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(ui::kApplicationName), QString::fromStdString(text),
                   QMessageBox::Ok, this);
   box.exec();
 }

@@ -6,12 +6,12 @@
 
 #include "AuxDialogs.h"
 #include "DialogUnits.h"
-#include "WaitPainting.h"
 #include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
 #include "session/RadioLink.h"
+#include "ui/common/WaitPainting.h"
 
 class QMenuBar;
 class QTimer;
@@ -19,8 +19,11 @@ class QAction;
 
 namespace p25 {
 
-// Caption of every message box.
-inline constexpr char kApplicationName[] = "Update";
+// Lets the Qt windows repaint during the engine's waits; input stays queued.
+class QtWaitPainter final : public WaitPainter {
+protected:
+  void PaintPending() override;
+};
 
 // The updater's one window. It owns the link, the catalogue and the engine; the engine drives it
 // through UpdateHost, and its window timers drive the engine.
@@ -77,7 +80,6 @@ public:
   ControlsHelpDialog& HelpWindow() { return help_; }
   PleaseWaitDialog& PleaseWaitWindow() { return pleaseWait_; }
   AboutDialog& AboutWindow() { return about_; }
-  const DialogUnits& Units() const { return units_; }
 
 protected:
   // Escape does nothing in the main window.
@@ -85,14 +87,13 @@ protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  void BuildControls(QWidget* client);
   void BuildMenu();
   QTimer* EnsureTimer(int id);
   // Runs an engine call with painting during its waits; a watchdog expiry that arrived meanwhile is
   // delivered after it.
   void RunEngine(const std::function<void()>& call);
 
-  WaitPainter painter_;
+  QtWaitPainter painter_;
   PaintingClock clock_;
   UpdateSession session_;
   AboutDialog about_;

@@ -1,16 +1,11 @@
 #include "AuxDialogs.h"
 
-#include "ResourceIds.h"
+#include "engine/ControlIds.h"
+#include "ui/common/WindowDescription.h"
 
 namespace p25 {
 
 namespace {
-
-constexpr char kSupportLine[] =
-    "For help with this program, call Ovrane Technical Support on 1-800-555-0125.";
-constexpr char kExplanationLine[] =
-    "Update will check the hardware version of the attached radio (7305812-501 or 7305812-503 or later) and "
-    "automatically select the correct software version.";
 
 template <typename T>
 T* From(HWND window) {
@@ -51,11 +46,7 @@ INT_PTR CALLBACK ControlsHelpDialog::Procedure(HWND window, UINT message, WPARAM
     auto* self = reinterpret_cast<ControlsHelpDialog*>(lParam);
     SetWindowLongPtrA(window, DWLP_USER, lParam);
     self->window_ = window;
-    self->helpText_ = kSupportLine;
-    self->helpText_ += "\n";
-    self->helpText_ += "\n";
-    self->helpText_ += kExplanationLine;
-    SetDlgItemTextA(window, P25_IDC_HELP_TEXT, self->helpText_.c_str());
+    SetDlgItemTextA(window, P25_IDC_HELP_TEXT, ui::HelpText().c_str());
     return TRUE;
   }
   auto* self = From<ControlsHelpDialog>(window);

@@ -1,8 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
 namespace p25 {
 
 // The About window: modal, from its template, with nothing of its own to handle.
@@ -22,14 +20,12 @@ public:
   ~ControlsHelpDialog();
   void Open(HWND owner);
   HWND Window() const { return window_; }
-  const std::string& HelpText() const { return helpText_; }
 
 private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE instance_;
   HWND window_ = nullptr;
-  std::string helpText_;
 };
 
 // The notice shown while the radio reboots: modeless, without buttons; its close box closes it.

@@ -4,10 +4,21 @@
 
 #include <vector>
 
-#include "ResourceIds.h"
+#include "engine/ControlIds.h"
+#include "engine/VersionAreaView.h"
+#include "images/VersionArea.h"
 #include "platform/SerialDevice.h"
+#include "ui/common/WindowDescription.h"
 
 namespace p25 {
+
+void Win32WaitPainter::PaintPending() {
+  // Only paint messages leave the queue (a bounded number, should a window keep asking). Looking at
+  // the queue also delivers what other threads send, such as the desktop's checks that the window lives.
+  MSG message;
+  for (int i = 0; i < 64 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+    DispatchMessageA(&message);
+}
 
 namespace {
 // Posted when the support log cannot be written, so the notice waits until the tick is over.
@@ -18,7 +29,9 @@ UpdateDialog::UpdateDialog(HINSTANCE instance, std::unique_ptr<SerialDevice> dev
                            const ResourceSource& resources, PortTable ports)
     : instance_(instance),
       icon_(LoadIconA(instance, MAKEINTRESOURCEA(P25_IDI_PROGRAM))),
-      session_(std::move(device), clock, *this, std::move(ports), resources),
+      clock_(clock, painter_),
+      session_(std::make_unique<PaintingSerialDevice>(std::move(device), painter_), clock_, *this, std::move(ports),
+               resources),
       about_(instance),
       help_(instance),
       pleaseWait_(instance) {}
@@ -62,8 +75,22 @@ INT_PTR CALLBACK UpdateDialog::Procedure(HWND window, UINT message, WPARAM wPara
   return self == nullptr ? FALSE : self->Handle(message, wParam, lParam);
 }
 
+template <class Call>
+void UpdateDialog::RunEngine(const Call& call) {
+  // A message box inside a tick runs its own loop, which may run another engine call.
+  const bool outer = painter_.Active();
+  painter_.SetActive(true);
+  call();
+  painter_.SetActive(outer);
+}
+
 INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  (void)lParam;
+  // Sent from another thread while the engine waits, a command would run inside the tick: it is
+  // posted again, to be handled once the tick is over, as a press is.
+  if (painter_.Active() && (message == WM_COMMAND || message == WM_CLOSE)) {
+    PostMessageA(window_, message, wParam, lParam);
+    return TRUE;
+  }
   switch (message) {
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == P25_IDM_ABOUT_BOX) {
@@ -77,7 +104,7 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<INT_PTR>(icon_);
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case kIdUpdateButton: session_.PressUpdate(); return TRUE;
+        case kIdUpdateButton: RunEngine([this] { session_.PressUpdate(); }); return TRUE;
         case kIdExitButton: OnExitClicked(); return TRUE;
         case P25_ID_HELP_ABOUT: about_.Run(window_); return TRUE;
         case P25_ID_HELP_CONTROLS: help_.Open(window_); return TRUE;
@@ -85,7 +112,8 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default: return TRUE;
       }
     case WM_TIMER:
-      if (wParam == kUpdateTimer || wParam == kRebootWatchdogTimer) session_.OnTimer(static_cast<int>(wParam));
+      if (wParam == kUpdateTimer || wParam == kRebootWatchdogTimer)
+        RunEngine([this, wParam] { session_.OnTimer(static_cast<int>(wParam)); });
       return FALSE;
     case WM_CLOSE:
       OnExitClicked();
@@ -130,7 +158,7 @@ void UpdateDialog::FillLists(const PortTable& ports, const uint32_t* rates, int 
   for (int i = 0; i < ports.Size(); ++i)
     SendDlgItemMessageA(window_, kIdPortList, CB_INSERTSTRING, static_cast<WPARAM>(i),
                         reinterpret_cast<LPARAM>(ports.displayNames[static_cast<size_t>(i)].c_str()));
-  SetWindowTextA(window_, kWindowTitle);
+  SetWindowTextA(window_, ui::kMainWindowTitle);
 }
 
 bool UpdateDialog::PaintMinimised() {
@@ -169,11 +197,11 @@ void UpdateDialog::SetControlText(int id, const std::string& text) {
 }
 
 void UpdateDialog::ShowMessage(const std::string& text) {
-  MessageBoxA(window_, text.c_str(), kApplicationName, MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxA(window_, text.c_str(), ui::kApplicationName, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool UpdateDialog::AskYesNo(const std::string& text) {
-  return MessageBoxA(window_, text.c_str(), kApplicationName, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+  return MessageBoxA(window_, text.c_str(), ui::kApplicationName, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 }
 
 void UpdateDialog::EnableControl(int id, bool enable) {
@@ -197,7 +225,6 @@ void UpdateDialog::ExchangeData(ExchangeDirection direction, WindowValues& value
   SetControlText(kIdBytesValue, values.BytesRemainingText);
   SendDlgItemMessageA(window_, kIdPortList, CB_SETCURSEL, static_cast<WPARAM>(values.selectedPortIndex), 0);
   SendDlgItemMessageA(window_, kIdBaudList, CB_SETCURSEL, static_cast<WPARAM>(values.selectedBaudIndex), 0);
-  session_.Catalogue().ExchangeTexts();
 }
 
 void UpdateDialog::StartTimer(int id, uint32_t periodMs) { SetTimer(window_, static_cast<UINT_PTR>(id), periodMs, nullptr); }

@@ -10,15 +10,19 @@
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
 #include "session/RadioLink.h"
+#include "ui/common/WaitPainting.h"
 
 namespace p25 {
 
 class Clock;
 class SerialDevice;
 
-// Caption of the program's message boxes.
-inline constexpr char kApplicationName[] = "Update";
-inline constexpr char kWindowTitle[] = "Ovrane 25 Firmware Update";
+// Lets the windows of this thread repaint during the engine's waits, and answers what the desktop
+// sends; input and timers stay queued until the engine returns.
+class Win32WaitPainter final : public WaitPainter {
+protected:
+  void PaintPending() override;
+};
 
 // The main window: a modeless dialog from template 102 that owns the radio link, the image catalogue
 // and the update engine, and runs the engine in its window timer. The engine reaches it only through
@@ -39,6 +43,8 @@ public:
   void KeepSupportLog(const std::string& folder, bool trace);
 
   HWND Window() const { return window_; }
+  // True while an engine call (a tick or a press) is in progress; the window then only paints.
+  bool EngineBusy() const { return painter_.Active(); }
   UpdateSession& Session() { return session_; }
   UpdateEngine& Engine() { return session_.Engine(); }
   RadioLink& Link() { return session_.Link(); }
@@ -68,9 +74,14 @@ private:
   void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) override;
   bool PaintMinimised();
   void OnExitClicked();
+  // Runs an engine call with painting during its waits.
+  template <class Call>
+  void RunEngine(const Call& call);
 
   HINSTANCE instance_;
   HICON icon_;
+  Win32WaitPainter painter_;
+  PaintingClock clock_;
   UpdateSession session_;
   std::string logNotice_;  // the support log's notice, shown once the tick is over
   AboutDialog about_;

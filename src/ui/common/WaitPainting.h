@@ -1,7 +1,8 @@
 #pragma once
-#include <QElapsedTimer>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/Clock.h"
@@ -11,24 +12,29 @@ namespace p25 {
 
 // The engine blocks the window's thread in its pauses and while it waits for the radio. So that the
 // desktop does not take the window for dead, those waits let the windows repaint now and then; user
-// input stays queued until the engine returns, so a press never interleaves with a tick.
+// input stays queued until the engine returns, so a press never interleaves with a tick. Each toolkit
+// says how to paint.
 class WaitPainter {
 public:
   static constexpr int kIntervalMs = 20;
 
-  // Pumping happens only while the window runs the engine; the window defers timers and the close
-  // request that arrive meanwhile.
+  virtual ~WaitPainter() = default;
+  // Pumping happens only while the window runs the engine; the window defers what arrives meanwhile.
   void SetActive(bool active);
   bool Active() const { return active_; }
   void Pump();
   // Whether a pump held user input back since the last call.
   bool TakeHeldInput() { return std::exchange(heldInput_, false); }
 
+protected:
+  // Repaints every window of the thread and answers the desktop; handles no input.
+  virtual void PaintPending() = 0;
+
 private:
   bool active_ = false;
   bool heldInput_ = false;
   bool pumping_ = false;
-  QElapsedTimer since_;
+  std::optional<std::chrono::steady_clock::time_point> last_;
 };
 
 // The engine's clock: sleeps in short slices and paints between them.
@@ -64,9 +70,8 @@ public:
   void Close() override { inner_->Close(); }
   bool IsOpen() const override { return inner_->IsOpen(); }
   uint32_t LastError() const override { return inner_->LastError(); }
+  bool DeviceLost() const override { return inner_->DeviceLost(); }
   void WaitForInput(Clock& clock, uint64_t maxMicros) override;
-
-  SerialDevice& Inner() { return *inner_; }
 
 private:
   std::unique_ptr<SerialDevice> inner_;

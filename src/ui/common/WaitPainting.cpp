@@ -1,24 +1,23 @@
 #include "WaitPainting.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <algorithm>
 
 namespace p25 {
 
 void WaitPainter::SetActive(bool active) {
   active_ = active;
-  if (active) since_.start();
+  if (active) last_ = std::chrono::steady_clock::now();
 }
 
 void WaitPainter::Pump() {
   if (!active_ || pumping_) return;
-  if (since_.isValid() && since_.elapsed() < kIntervalMs) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (last_ && now - *last_ < std::chrono::milliseconds(kIntervalMs)) return;
   pumping_ = true;
   heldInput_ = true;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  PaintPending();
   pumping_ = false;
-  since_.start();
+  last_ = std::chrono::steady_clock::now();
 }
 
 void PaintingClock::SleepMicros(uint64_t us) {
