@@ -4,23 +4,29 @@
 #include <chrono>
 #include <system_error>
 
+#include "platform/CurrentDirectory.h"
 #include "platform/LogFolder.h"
 
 namespace p25 {
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 std::string ErrnoText(int error) { return std::generic_category().message(error); }
+
+constexpr int kNameTries = 100;
 
 }  // namespace
 
-LogWriter::LogWriter(std::string path, bool makeFolder, size_t keep)
-    : path_(path), filePath_(std::move(path)), makeFolder_(makeFolder), keep_(keep) {
+LogWriter::LogWriter(std::string folder, std::string name, size_t keep)
+    : folder_(std::move(folder)), name_(std::move(name)), keep_(keep) {
+  filePath_ = folder_ + PathSeparator() + name_ + ".log";
+  Start();
+}
+
+LogWriter::LogWriter(std::string file) : filePath_(std::move(file)) { Start(); }
+
+void LogWriter::Start() {
+  path_ = filePath_;
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -44,10 +50,9 @@ void LogWriter::Flush() {
   wake_.notify_one();
 }
 
-void LogWriter::Rename(std::string path) {
+void LogWriter::AddToName(std::string tag) {
   std::lock_guard<std::mutex> lock(mutex_);
-  path_ = path;
-  renameTo_ = std::move(path);
+  tag_ = std::move(tag);
   wake_.notify_one();
 }
 
@@ -72,6 +77,12 @@ std::string LogWriter::Path() const {
   return path_;
 }
 
+void LogWriter::SetPath(const std::string& path) {
+  filePath_ = path;
+  std::lock_guard<std::mutex> lock(mutex_);
+  path_ = path;
+}
+
 void LogWriter::Fail(const std::string& reason) {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
@@ -84,17 +95,30 @@ void LogWriter::Fail(const std::string& reason) {
 }
 
 void LogWriter::Open() {
+  if (folder_.empty()) {
+    file_ = std::fopen(filePath_.c_str(), "wb");
+    if (file_ == nullptr) Fail(ErrnoText(errno));
+    return;
+  }
   std::string reason;
-  if (makeFolder_ && !MakeFolder(FolderOf(filePath_), reason)) {
+  if (!MakeFolder(folder_, reason)) {
     Fail(reason);
     return;
   }
-  file_ = std::fopen(filePath_.c_str(), "wb");
-  if (file_ == nullptr) {
-    Fail(ErrnoText(errno));
-    return;
+  // Only a name no other file has: updates started in the same second each get their own.
+  for (int n = 1; n <= kNameTries && file_ == nullptr; ++n) {
+    const std::string name = n == 1 ? name_ : name_ + "-" + std::to_string(n);
+    const std::string path = folder_ + PathSeparator() + name + ".log";
+    file_ = CreateNewFile(path);
+    if (file_ != nullptr) {
+      name_ = name;
+      SetPath(path);
+    } else if (errno != EEXIST || n == kNameTries) {
+      Fail(ErrnoText(errno));
+      return;
+    }
   }
-  if (keep_ > 0) PruneLogFolder(FolderOf(filePath_), keep_);
+  if (keep_ > 0) PruneLogFolder(folder_, keep_);
 }
 
 void LogWriter::Write(const std::string& text) {
@@ -104,17 +128,23 @@ void LogWriter::Write(const std::string& text) {
     Fail(ErrnoText(errno));
 }
 
-void LogWriter::MoveTo(const std::string& path) {
-  if (file_ == nullptr || path == filePath_) return;
+void LogWriter::Rename(const std::string& tag) {
+  if (file_ == nullptr || folder_.empty()) return;
   // Closed first: Windows renames no open file.
   std::fclose(file_);
-  if (RenameFile(filePath_, path)) filePath_ = path;
+  file_ = nullptr;
+  for (int n = 1; n <= kNameTries; ++n) {
+    const std::string name = name_ + "-" + tag + (n == 1 ? std::string() : "-" + std::to_string(n));
+    const std::string path = folder_ + PathSeparator() + name + ".log";
+    if (RenameNoReplace(filePath_, path)) {
+      name_ = name;
+      SetPath(path);
+      break;
+    }
+  }
+  // A name that cannot be had keeps the old one.
   file_ = std::fopen(filePath_.c_str(), "ab");
   if (file_ == nullptr) Fail(ErrnoText(errno));
-  if (filePath_ != path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    path_ = filePath_;
-  }
 }
 
 void LogWriter::Run() {
@@ -124,12 +154,12 @@ void LogWriter::Run() {
   for (;;) {
     // A crash loses at most the last second.
     wake_.wait_for(lock, std::chrono::seconds(1), [this] {
-      return flush_ || finishing_ || !renameTo_.empty() || pending_.size() >= kWakeAt;
+      return flush_ || finishing_ || !tag_.empty() || pending_.size() >= kWakeAt;
     });
     batch.swap(pending_);
     const size_t dropped = dropped_;
-    const std::string renameTo = std::move(renameTo_);
-    renameTo_.clear();
+    const std::string tag = std::move(tag_);
+    tag_.clear();
     dropped_ = 0;
     flush_ = false;
     const bool last = finishing_;
@@ -137,7 +167,7 @@ void LogWriter::Run() {
     Write(batch);
     batch.clear();
     if (dropped > 0) Write("[" + std::to_string(dropped) + " bytes of log dropped: the disk did not keep up]\n");
-    if (!renameTo.empty()) MoveTo(renameTo);
+    if (!tag.empty()) Rename(tag);
     lock.lock();
     if (last && pending_.empty()) break;
   }

@@ -18,9 +18,12 @@ public:
   static constexpr size_t kMaxPending = 8u << 20;
   static constexpr size_t kWakeAt = 64u << 10;  // pending text that wakes the writer without a Flush
 
-  // The file is created (its folder too when makeFolder), replacing one of that name; once it is open
-  // the folder is pruned to its newest keep logs when keep is not 0.
-  LogWriter(std::string path, bool makeFolder, size_t keep);
+  // A new file of its own in the folder (made if need be): name.log, or name-2.log and so on when
+  // that is taken, also by another update starting at the same time; then the folder is pruned to its
+  // newest keep logs.
+  LogWriter(std::string folder, std::string name, size_t keep);
+  // This one file, replaced if it is there.
+  explicit LogWriter(std::string file);
   ~LogWriter();
   LogWriter(const LogWriter&) = delete;
   LogWriter& operator=(const LogWriter&) = delete;
@@ -28,8 +31,8 @@ public:
   void Append(std::string_view text);
   // Asks for what is pending to be written now.
   void Flush();
-  // Asks for the file to be renamed (within its folder) before the next write.
-  void Rename(std::string path);
+  // Asks for "-tag" to be added to the name of a file in a folder (again a name no other file has).
+  void AddToName(std::string tag);
   // Asks for the rest to be written and the file closed; returns at once.
   void Finish();
   // Finishes and waits until the file is closed.
@@ -38,14 +41,16 @@ public:
   bool Failed() const { return failed_.load(std::memory_order_relaxed); }
   // "path: reason" once Failed().
   std::string Failure() const;
-  // Where the file is, or will be once a rename asked for is done.
+  // The file's path; final once joined.
   std::string Path() const;
 
 private:
+  void Start();
   void Run();
   void Open();
   void Write(const std::string& text);
-  void MoveTo(const std::string& path);
+  void Rename(const std::string& tag);
+  void SetPath(const std::string& path);
   void Fail(const std::string& reason);
 
   mutable std::mutex mutex_;
@@ -54,16 +59,17 @@ private:
   size_t dropped_ = 0;
   bool flush_ = false;
   bool finishing_ = false;
-  std::string renameTo_;
-  std::string path_;       // guarded: read by Path()
-  std::string failure_;    // guarded
+  std::string tag_;
+  std::string path_;     // guarded: read by Path()
+  std::string failure_;  // guarded
   std::atomic<bool> failed_{false};
 
   // The writer thread's own.
+  const std::string folder_;  // empty: the one given file
+  std::string name_;          // in the folder, without ".log"
   std::string filePath_;
   std::FILE* file_ = nullptr;
-  const bool makeFolder_;
-  const size_t keep_;
+  const size_t keep_ = 0;
   std::thread thread_;
 };
 

@@ -9,7 +9,6 @@
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
 #include "platform/Clock.h"
-#include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 #include "platform/LogFolder.h"
 #include "platform/SerialDevice.h"
@@ -115,23 +114,15 @@ void SupportLog::Begin(const UpdateEngine& engine) {
   writer_.reset();
   const WallClock now = Now();
   startMicros_ = clock_.ElapsedMicros();
-  std::string path = options_.file;
-  folder_.clear();
-  if (path.empty()) {
-    folder_ = options_.folder;
-    if (folder_.empty()) {
-      if (!noticed_ && options_.notice)
-        options_.notice("No support log is kept: neither XDG_STATE_HOME nor HOME names a folder for it.");
-      noticed_ = true;
-      return;
-    }
-    // Two updates started in the same second get files of their own.
-    stem_ = now.stamp;
-    for (int n = 2; n < 100 && FileMayExist(folder_ + PathSeparator() + stem_ + ".log"); ++n)
-      stem_ = now.stamp + "-" + std::to_string(n);
-    path = folder_ + PathSeparator() + stem_ + ".log";
+  folder_ = options_.file.empty() ? options_.folder : std::string();
+  if (options_.file.empty() && folder_.empty()) {
+    if (!noticed_ && options_.notice)
+      options_.notice("No support log is kept: neither XDG_STATE_HOME nor HOME names a folder for it.");
+    noticed_ = true;
+    return;
   }
-  writer_ = std::make_unique<LogWriter>(path, !folder_.empty(), folder_.empty() ? 0 : kLogFilesKept);
+  writer_ = folder_.empty() ? std::make_unique<LogWriter>(options_.file)
+                            : std::make_unique<LogWriter>(folder_, now.stamp, kLogFilesKept);
   open_ = true;
   named_ = folder_.empty();
   trace_ = WireTrace{};
@@ -205,11 +196,7 @@ void SupportLog::Conclude(const UpdateEngine* engine, const std::string& outcome
 void SupportLog::NameAfter(const std::string& esn) {
   if (named_ || esn.empty()) return;
   named_ = true;
-  // The same radio updated twice within a second keeps both logs.
-  const std::string base = folder_ + PathSeparator() + stem_ + "-" + esn;
-  std::string path = base + ".log";
-  for (int n = 2; n < 100 && FileMayExist(path); ++n) path = base + "-" + std::to_string(n) + ".log";
-  writer_->Rename(path);
+  writer_->AddToName(esn);
 }
 
 void SupportLog::Event(const std::string& text) {

@@ -103,8 +103,7 @@ private:
 
   // The update being logged.
   uint64_t startMicros_ = 0;
-  std::string folder_;
-  std::string stem_;  // the file's name before the ESN is added
+  std::string folder_;  // empty: the one file of the options
   bool named_ = false;
   UpdateState state_ = UpdateState::Start;
   UpdateState failedIn_ = UpdateState::Start;

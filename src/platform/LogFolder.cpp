@@ -52,10 +52,4 @@ void PruneLogFolder(const std::string& folder, size_t keep) {
   }
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-  std::error_code error;
-  fs::rename(from, to, error);
-  return !error;
-}
-
 }  // namespace p25

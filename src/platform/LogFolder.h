@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace p25 {
@@ -18,6 +19,10 @@ bool MakeFolder(const std::string& folder, std::string& reason);
 void PruneLogFolder(const std::string& folder, size_t keep);
 // True for the name of an update log: "20240501T102345.log", "20240501T102345-1234ABCD.log".
 bool IsUpdateLogName(const std::string& name);
-bool RenameFile(const std::string& from, const std::string& to);
+// Creates a file for writing only if none of that name is there; null otherwise, errno saying why
+// (EEXIST: the name is taken).
+std::FILE* CreateNewFile(const std::string& path);
+// Renames a file, unless a file of the new name is there already.
+bool RenameNoReplace(const std::string& from, const std::string& to);
 
 }  // namespace p25

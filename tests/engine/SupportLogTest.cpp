@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "EngineRig.h"
+#include "engine/LogWriter.h"
 #include "engine/SupportLog.h"
 #include "platform/FileSystem.h"
 #include "platform/LogFolder.h"
@@ -125,6 +126,23 @@ TEST(SupportLog, OldestLogsBeyondFiftyGoAndOtherFilesStay) {
   EXPECT_FALSE(std::filesystem::exists(folder / "20200101T000010.log"));
   EXPECT_TRUE(std::filesystem::exists(folder / "20200101T000064.log"));
   EXPECT_TRUE(std::filesystem::exists(folder / "notes.txt"));
+}
+
+TEST(SupportLog, UpdatesStartedTogetherKeepFilesOfTheirOwn) {
+  EngineRig rig;
+  const std::string folder = (rig.folder / "logs").string();
+  LogWriter first(folder, "20240501T102345", 0), second(folder, "20240501T102345", 0);
+  first.Append("first");
+  second.Append("second");
+  first.AddToName("1234ABCD");
+  second.AddToName("1234ABCD");
+  first.Join();
+  second.Join();
+  std::string a, b;
+  ASSERT_TRUE(ReadWholeFile(first.Path(), a) && ReadWholeFile(second.Path(), b));
+  EXPECT_NE(first.Path(), second.Path());
+  EXPECT_EQ(a, "first");
+  EXPECT_EQ(b, "second");
 }
 
 // Where the log cannot go: a folder that cannot be made, and a disk that is full.
