@@ -32,6 +32,13 @@ void UpdateSession::Start(const std::string& firmwareFolder, bool reportMissing)
   host_.ExchangeData(ExchangeDirection::ToControls, values);
 }
 
+UpdateSession::~UpdateSession() = default;
+
+void UpdateSession::KeepSupportLog(SupportLogOptions options) {
+  log_ = std::make_unique<SupportLog>(link_.Port().GetClock(), std::move(options));
+  log_->Attach(link_, engine_);
+}
+
 void UpdateSession::Select(int portIndex, int baudIndex) {
   engine_.Values().selectedPortIndex = portIndex;
   engine_.Values().selectedBaudIndex = baudIndex;
