@@ -50,9 +50,9 @@ void BM_Whole503Update(benchmark::State& state) {
     // Idle time between ticks is the engine's own overhead, except while the radio reboots in silence.
     uint64_t idleOutsideReboot = 0;
     uint64_t idleInReboot = 0;
-    while (engine.currentState != UpdateState::Finished) {
+    while (engine.CurrentState() != UpdateState::Finished) {
       const uint64_t idleBefore = host.timers.IdleMs();
-      const bool rebooting = engine.currentState == UpdateState::AwaitRestart;
+      const bool rebooting = engine.CurrentState() == UpdateState::AwaitRestart;
       if (!host.timers.PumpOnce(engine, clock)) break;
       (rebooting ? idleInReboot : idleOutsideReboot) += host.timers.IdleMs() - idleBefore;
     }

@@ -3,26 +3,30 @@
 namespace p25 {
 
 const char* CliUsage() {
-  return "Usage: p25update-cli --port DEVICE [--baud 9600|19200|38400] [--yes|--no] [--firmware-dir DIR]\n"
-         "       p25update-cli --list-ports | --versions | --help\n"
+  return "Usage: p25update-cli --port DEVICE [--port DEVICE...] [--baud RATE] [--yes|--no]\n"
+         "                     [--firmware-dir DIR] [--recovery-dir DIR]\n"
+         "  or:  p25update-cli --list-ports | --versions | --version | --help\n"
          "\n"
-         "Updates the firmware of the radio on DEVICE, as the window's Update button does.\n"
+         "Updates the firmware of the radio on DEVICE, as the window's Update button does. Given\n"
+         "several ports, updates their radios at once, each on its own, and ends with a summary.\n"
          "\n"
          "  --port DEVICE       serial device the radio is connected to (for example /dev/ttyUSB0)\n"
          "  --baud RATE         rate to raise the link to for the download: 9600, 19200 or 38400\n"
          "                      (default 38400; lower rates are tried if the radio refuses)\n"
          "  --yes, --no         answer to the question asked when the radio reports no serial number;\n"
          "                      without either it is asked on the terminal, and answered No when\n"
-         "                      there is no terminal\n"
+         "                      there is no terminal; required with more than one port\n"
          "  --firmware-dir DIR  use the firmware files of DIR (flash.dat, flash.sgn, controlA.dat, ...)\n"
          "                      instead of the carried ones; they are read again at every update\n"
          "  --recovery-dir DIR  folder of the recovery files that keep each radio's serial number\n"
          "                      (default: the current folder)\n"
          "  --list-ports        print the serial ports of this machine, one per line\n"
          "  --versions          print the software versions carried for each radio family\n"
+         "  --version           print the version of this program\n"
          "  --help              print this text\n"
          "\n"
-         "Exit status: 0 update completed, 1 update failed, 2 wrong usage, 130 interrupted (Ctrl-C).\n";
+         "Exit status: 0 update completed (every radio's), 1 an update failed, 2 wrong usage,\n"
+         "130 interrupted (Ctrl-C stops every update as the window's Cancel does).\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
@@ -39,7 +43,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       return true;
     };
     if (arg == "--port") {
-      if (!value(options.port)) return std::nullopt;
+      std::string port;
+      if (!value(port)) return std::nullopt;
+      for (const std::string& known : options.ports) {
+        if (known == port) {
+          error = "--port " + port + " is given twice";
+          return std::nullopt;
+        }
+      }
+      options.ports.push_back(port);
     } else if (arg == "--baud") {
       std::string rate;
       if (!value(rate)) return std::nullopt;
@@ -66,6 +78,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.listPorts = true;
     } else if (arg == "--versions") {
       options.versions = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else {
@@ -73,10 +87,16 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       return std::nullopt;
     }
   }
-  if (!options.help && !options.listPorts && !options.versions && options.port.empty()) {
+  if (!options.help && !options.version && !options.listPorts && !options.versions && options.ports.empty()) {
     error = "--port DEVICE is required";
     return std::nullopt;
   }
+  // One question cannot be put to several radios at once.
+  if (options.ports.size() > 1 && options.answer == CliAnswer::Ask) {
+    error = "with more than one --port, --yes or --no is required";
+    return std::nullopt;
+  }
+  if (!options.ports.empty()) options.port = options.ports.front();
   return options;
 }
 

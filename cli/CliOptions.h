@@ -8,13 +8,15 @@ namespace p25 {
 enum class CliAnswer { Ask, Yes, No };
 
 struct CliOptions {
-  std::string port;
+  std::string port;                // the first of ports
+  std::vector<std::string> ports;  // every --port, in order
   int baudIndex = 2;
   CliAnswer answer = CliAnswer::Ask;
   std::string firmwareDir;
   std::string recoveryDir;
   bool listPorts = false;
   bool versions = false;
+  bool version = false;
   bool help = false;
 };
 

@@ -2,6 +2,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <cerrno>
@@ -21,9 +26,33 @@ std::string Bar(int percent, int width) {
   if (percent < 0) percent = 0;
   if (percent > 100) percent = 100;
   const int filled = percent * width / 100;
-  return "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(width - filled), '.') +
-         "]";
+  // Appended piece by piece: at -O3 GCC 12 warns falsely about "[" + std::string (its bug 105329).
+  std::string bar(1, '[');
+  bar.append(static_cast<size_t>(filled), '#').append(static_cast<size_t>(width - filled), '.') += ']';
+  return bar;
 }
+
+#ifndef _WIN32
+// What a user who may not open the device has to do. Serial devices belong to a group (dialout on
+// Debian) whose members may use them; a login started before the user joined it is still refused.
+std::string PermissionAdvice(const std::string& device) {
+  const passwd* account = getpwuid(geteuid());
+  const std::string user = account != nullptr ? account->pw_name : "$USER";
+  std::string group = "dialout";
+  struct stat info {};
+  if (!device.empty() && stat(device.c_str(), &info) == 0) {
+    const bool groupMayUse = info.st_gid != 0 && (info.st_mode & S_IRGRP) != 0 && (info.st_mode & S_IWGRP) != 0;
+    const struct group* owner = getgrgid(info.st_gid);
+    group = owner != nullptr ? owner->gr_name : std::to_string(info.st_gid);
+    if (!groupMayUse)
+      return ": user " + user + " may not use " + device + " and neither may its group " + group +
+             "; ask the administrator to give " + user + " access to it";
+  }
+  const std::string what = device.empty() ? "serial ports" : device;
+  return ": this login of user " + user + " is not in the group " + group + ", which may use " + what +
+         ". Add the user to it with 'sudo usermod -aG " + group + " " + user + "', then log out and log in again";
+}
+#endif
 
 }  // namespace
 
@@ -128,8 +157,7 @@ void TerminalHost::ExplainSystemError() {
     reason += ": there is no such port on this computer; check the port name (COM1 to COM10)";
 #else
   if (system == EACCES || system == EPERM)
-    reason += ": this user may not use the port; add it to the group that owns the device (often "
-              "'dialout': sudo usermod -aG dialout $USER) and log in again";
+    reason += PermissionAdvice(device_);
   else if (system == EWOULDBLOCK || system == EBUSY)
     reason += ": another program is using the port; close it and try again";
   else if (system == ENOENT)

@@ -22,6 +22,8 @@ public:
   TerminalHost(std::FILE* out, std::FILE* in, bool interactive, CliAnswer answer, Clock& clock);
 
   void Attach(RadioLink* link) { link_ = link; }
+  // The device the update opens, named when opening it fails.
+  void SetDevice(const std::string& device) { device_ = device; }
 
   void ShowControl(int id, bool show) override;
   void SetControlText(int id, const std::string& text) override;
@@ -64,6 +66,7 @@ private:
   CliAnswer answer_;
   Clock& clock_;
   RadioLink* link_ = nullptr;
+  std::string device_;
   TimerSchedule timers_;
   std::map<int, Control> controls_;
   std::string shownActivity_;

@@ -14,11 +14,10 @@
 #include <vector>
 
 #include "CliOptions.h"
+#include "Fleet.h"
 #include "TerminalHost.h"
-#include "engine/UpdateEngine.h"
-#include "engine/VersionAreaView.h"
-#include "images/Catalogue.h"
-#include "images/VersionArea.h"
+#include "Version.h"
+#include "engine/UpdateSession.h"
 #include "platform/Clock.h"
 #include "platform/PortTable.h"
 #include "platform/SerialDevice.h"
@@ -71,6 +70,18 @@ bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
 std::string DeviceNameFor(const std::string& port) { return port; }
 #endif
 
+void InstallInterruptHandler() {
+#ifdef _WIN32
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#else
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+#endif
+}
+
 void PrintVersions(TerminalHost& host) {
   struct Row {
     const char* family;
@@ -99,81 +110,73 @@ int main(int argc, char** argv) {
     std::fputs(CliUsage(), stdout);
     return 0;
   }
+  if (options->version) {
+    std::printf("p25update-cli %s\n", P25_VERSION);
+    return 0;
+  }
   if (options->listPorts) {
     const PortTable ports = SystemPortTable();
     for (const auto& device : ports.deviceNames) std::printf("%s\n", device.c_str());
     return 0;
   }
 
-  Clock& clock = SystemClock();
-  const bool interactive = IsTerminal(stdout) && IsTerminal(stdin);
-  TerminalHost host(stdout, stdin, interactive, options->answer, clock);
-  ImageCatalogue catalogue;
-  RadioLink link(CreateSystemSerialDevice(), clock);
-  host.Attach(&link);
-
-  // The window's start-up: the carried images (or the given folder's files), the version area and
-  // the report of what is missing, all before anything is sent to the radio.
   if (!options->firmwareDir.empty() && !std::filesystem::is_directory(options->firmwareDir)) {
     std::fprintf(stderr, "p25update-cli: --firmware-dir %s is not a folder\n", options->firmwareDir.c_str());
     return 2;
   }
-  if (!options->firmwareDir.empty()) {
-    for (const std::string& problem : catalogue.LoadAllFromFolder(options->firmwareDir))
-      host.ShowMessage(problem);
-  } else {
-    catalogue.LoadAll();
+  Clock& clock = SystemClock();
+  const bool interactive = IsTerminal(stdout) && IsTerminal(stdin);
+  if (options->ports.size() > 1 && !options->versions) {
+    StopSignal stop;
+    stopSignal = &stop;
+    clock.WatchStop(&stop);
+    InstallInterruptHandler();
+    return RunFleet(*options, DeviceNameFor, clock, stop, stdout, IsTerminal(stdout));
   }
-  ShowVersionArea(host, DescribeVersionArea(catalogue));
+  TerminalHost host(stdout, stdin, interactive, options->answer, clock);
+  PortTable ports;
+  ports.Add(options->port, DeviceNameFor(options->port));
+  UpdateSession session(CreateSystemSerialDevice(), clock, host, ports);
+  host.Attach(&session.Link());
+  host.SetDevice(DeviceNameFor(options->port));
+
+  // The window's start-up, all before anything is sent to the radio.
+  session.Start(options->firmwareDir, !options->versions);
   if (options->versions) {
     PrintVersions(host);
     return 0;
   }
-  for (const std::string& notice : catalogue.AvailabilityMessages()) host.ShowMessage(notice);
-
-  PortTable ports;
-  ports.Add(options->port, DeviceNameFor(options->port));
-  UpdateEngine engine(link, catalogue, host, clock, ports);
+  UpdateEngine& engine = session.Engine();
   if (!options->recoveryDir.empty()) engine.SetRecoveryDirectory(options->recoveryDir);
-  engine.Initialise();
-  engine.Values().selectedBaudIndex = options->baudIndex;
+  session.Select(0, options->baudIndex);
 
   StopSignal stop;
   stopSignal = &stop;
   clock.WatchStop(&stop);
-  link.WatchStop(&stop);
+  session.WatchStop(&stop);
   host.SetQuestionNote([&engine]() -> std::string {
     const auto record = engine.RecoveryRecord();
     if (!record || *record == 0) return {};
-    return "This radio (ESN " + engine.radioEsn + ") has a recovery record: serial number " + std::to_string(*record) +
-           " will be written back when the update completes.";
+    return "This radio (ESN " + engine.RadioEsn() + ") has a recovery record: serial number " +
+           std::to_string(*record) + " will be written back when the update completes.";
   });
 
-#ifdef _WIN32
-  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-#else
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-#endif
+  InstallInterruptHandler();
 
-  engine.OnUpdateClicked();
-  while (engine.currentState != UpdateState::Finished) {
+  session.PressUpdate();
+  while (session.Running()) {
     if (interrupted) {
-      const UpdateState state = engine.previousState;
-      engine.OnUpdateClicked();
+      const UpdateState step = session.ActiveStep();
+      session.Cancel();
       host.FinishLine();
-      std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(state), engine.DescribeRadio().c_str());
+      std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(step), session.RadioState().c_str());
       return 130;
     }
     if (!host.Timers().PumpOnce(engine, clock)) break;
   }
   host.FinishLine();
-  const bool completed = host.Text(kIdUpdateButton) == "&OK";
-  if (completed && engine.radioSerialNumber != 0)
-    std::printf("Radio serial number: %d\n", engine.radioSerialNumber);
-  if (!completed) std::printf("%s\n", engine.FailureAdvice().c_str());
+  const bool completed = session.Outcome() == UpdateOutcome::Completed;
+  if (completed && session.SerialNumber() != 0) std::printf("Radio serial number: %d\n", session.SerialNumber());
+  if (!completed) std::printf("%s\n", session.FailureAdvice().c_str());
   return completed ? 0 : 1;
 }

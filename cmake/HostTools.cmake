@@ -15,7 +15,7 @@ else()
   ExternalProject_Add(p25hosttools
     SOURCE_DIR "${PROJECT_SOURCE_DIR}/cmake/host-tools"
     BINARY_DIR "${p25_host_tools_build}"
-    CMAKE_ARGS -DP25_SOURCE_DIR=${PROJECT_SOURCE_DIR} -DCMAKE_BUILD_TYPE=Release
+    CMAKE_ARGS -DP25_SOURCE_DIR=${PROJECT_SOURCE_DIR} -DCMAKE_BUILD_TYPE=Release -DP25_WERROR=${P25_WERROR}
     INSTALL_COMMAND ""
     # Always ask make, so an edited tool is rebuilt; it does nothing when nothing changed.
     BUILD_ALWAYS ON

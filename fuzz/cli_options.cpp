@@ -21,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (options) {
     if (options->baudIndex < 0 || options->baudIndex > 2) std::abort();
     if (!options->help && !options->listPorts && !options->versions && options->port.empty()) std::abort();
+    // Several radios are never asked a question, and no port is updated twice.
+    if (options->ports.size() > 1 && options->answer == p25::CliAnswer::Ask) std::abort();
+    for (size_t i = 0; i < options->ports.size(); ++i)
+      for (size_t j = i + 1; j < options->ports.size(); ++j)
+        if (options->ports[i] == options->ports[j]) std::abort();
   } else if (error.empty()) {
     std::abort();
   }

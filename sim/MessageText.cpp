@@ -69,7 +69,9 @@ std::string DescribeMessage(const uint8_t* message, int length) {
   } else if (id == kIdReadIdentity && type == 6 && have >= 13) {
     out += " ESN " + FormatEsn(ValueAt(info + 5), ValueAt(info + 9));
   } else if (have >= 4 && id != kIdSendSignature) {
-    out += " " + std::to_string(ValueAt(info));
+    // Not " " + std::to_string(): at -O3 GCC 12 warns falsely about that (its bug 105329).
+    out += ' ';
+    out += std::to_string(ValueAt(info));
   }
   return out;
 }

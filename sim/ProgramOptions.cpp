@@ -19,6 +19,26 @@ bool ParseUnsigned(std::string_view text, uint64_t limit, uint64_t& value) {
   return ec == std::errc() && end == text.data() + text.size() && value <= limit;
 }
 
+// Seconds with at most three decimals, as microseconds.
+bool ParseSeconds(std::string_view text, uint64_t limitSeconds, uint64_t& micros) {
+  const size_t dot = text.find('.');
+  const std::string_view whole = text.substr(0, dot);
+  const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+  if (whole.empty() || fraction.size() > 3 || (dot != std::string_view::npos && fraction.empty())) return false;
+  uint64_t seconds = 0;
+  const auto [end, ec] = std::from_chars(whole.data(), whole.data() + whole.size(), seconds);
+  if (ec != std::errc() || end != whole.data() + whole.size() || seconds > limitSeconds) return false;
+  uint64_t millis = 0;
+  for (size_t i = 0; i < 3; ++i) {
+    const char c = i < fraction.size() ? fraction[i] : '0';
+    if (c < '0' || c > '9') return false;
+    millis = millis * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (seconds == limitSeconds && millis != 0) return false;
+  micros = seconds * 1'000'000 + millis * 1000;
+  return true;
+}
+
 bool ParseEsn(std::string_view text, uint32_t& high, uint32_t& low) {
   if (text.size() != 8) return false;
   for (char c : text)
@@ -33,7 +53,12 @@ bool ParseEsn(std::string_view text, uint32_t& high, uint32_t& low) {
 const char* ProgramUsage() {
   return "Usage: p25radio-sim --link PATH [options]\n"
          "Serves a simulated radio on a pseudo-terminal; PATH becomes a symbolic link to its slave side.\n"
-         "Prints READY <slave path> when it is ready, serves until SIGINT or SIGTERM (SIGUSR1: power cycle).\n"
+         "Prints READY <slave path> when it is ready and serves until SIGINT or SIGTERM. A pulled cable\n"
+         "prints UNPLUGGED <seconds since 1970>, one plugged back PLUGGED <new slave path>.\n"
+         "SIGUSR1 switches the radio off and on: it comes up in its console at the start rate, or, when an\n"
+         "update was cut off after an erase, in its boot loader at 9600 (framed commands only; the serial\n"
+         "number reads 0 there until the firmware is whole again). FLASH code left running at a raised\n"
+         "rate is out of reach until then.\n"
          "\n"
          "  --link PATH              symbolic link to create for the pseudo-terminal (required)\n"
          "  --realtime               pace both directions at 10 bits per byte of the current rate\n"
@@ -61,7 +86,13 @@ const char* ProgramUsage() {
          "  --no-ok                  never say \"OK\" after a reboot\n"
          "  --lose-serial            the serial number reads 0 once flash is erased\n"
          "  --swap-after-identify    a different radio answers after the first ESN read\n"
-         "  --power-loss-after N     go silent after N flash writes\n";
+         "  --power-loss-after N     lose power after N flash writes (once; SIGUSR1 powers it again)\n"
+         "\n"
+         "Cable (the USB adapter between computer and radio; the radio keeps its power and state):\n"
+         "  --pull-cable-after-writes N   pull it as the radio accepts its Nth flash write\n"
+         "  --pull-cable-after-seconds S  pull it S seconds (up to 3 decimals) after READY\n"
+         "  --replug-after-seconds S      plug it back S seconds after the pull, as a new pseudo-terminal\n"
+         "                                under the same --link path; without it the cable stays out\n";
 }
 
 bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& options, std::string& error) {
@@ -81,7 +112,9 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
     static const char* const kWithValue[] = {"--link", "--transcript", "--state", "--serial", "--esn",
                                              "--hw-features", "--start-rate", "--start-mode", "--reboot-time",
                                              "--noise", "--corrupt-crc", "--drop-request", "--refuse-rate",
-                                             "--slow-erase", "--refuse-signatures", "--power-loss-after"};
+                                             "--slow-erase", "--refuse-signatures", "--power-loss-after",
+                                             "--pull-cable-after-writes", "--pull-cable-after-seconds",
+                                             "--replug-after-seconds"};
     bool known = false;
     for (const char* option : kWithValue) known = known || name == option;
     if (!known) {
@@ -125,6 +158,12 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
     } else if (name == "--slow-erase") {
       if (!ParseUnsigned(value, 3600, n) || n == 0) return bad("seconds, 1 to 3600");
       faults.eraseMicros = n * 1'000'000;
+    } else if (name == "--pull-cable-after-seconds" || name == "--replug-after-seconds") {
+      if (!ParseSeconds(value, 86'400, n)) return bad("seconds, at most 86400, up to 3 decimals");
+      (name == "--replug-after-seconds" ? options.cable.replugAfterMicros : options.cable.pullAfterMicros) = n;
+    } else if (name == "--pull-cable-after-writes") {
+      if (!ParseUnsigned(value, kCount, n) || n == 0) return bad("a count of 1 or more");
+      options.cable.pullAfterWrites = static_cast<int>(n);
     } else if (name == "--refuse-rate") {
       if (!ParseUnsigned(value, kU32, n) || n == 0) return bad("a baud rate");
       faults.refusedRates.push_back(static_cast<uint32_t>(n));

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -20,6 +23,7 @@ namespace {
 
 constexpr size_t kOutputLimit = 65536;
 constexpr uint64_t kIdleWaitMicros = 1'000'000;
+constexpr uint64_t kStaleLockCheckMicros = 50'000;
 
 uint32_t RateOf(speed_t speed) {
   switch (speed) {
@@ -40,7 +44,9 @@ std::string Errno(const char* what) { return std::string(what) + ": " + std::str
 
 }  // namespace
 
-PtyServer::~PtyServer() {
+PtyServer::~PtyServer() { CloseLine(); }
+
+void PtyServer::CloseLine() {
   if (!linkPath_.empty()) {
     // Remove the link only if it is still ours.
     std::array<char, PATH_MAX> target{};
@@ -49,9 +55,19 @@ PtyServer::~PtyServer() {
   }
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);
+  slave_ = master_ = -1;
+  input_.clear();
+  output_.clear();
 }
 
 bool PtyServer::Open(const std::string& linkPath, std::string& error) {
+  linkPath_ = linkPath;
+  if (!OpenLine(error)) return false;
+  readyAt_ = clock_.ElapsedMicros();
+  return true;
+}
+
+bool PtyServer::OpenLine(std::string& error) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master_ < 0) {
     error = Errno("posix_openpt");
@@ -84,20 +100,50 @@ bool PtyServer::Open(const std::string& linkPath, std::string& error) {
     ::tcsetattr(slave_, TCSANOW, &t);
   }
   struct stat st{};
-  if (::lstat(linkPath.c_str(), &st) == 0) {
+  if (::lstat(linkPath_.c_str(), &st) == 0) {
     if (!S_ISLNK(st.st_mode)) {
-      error = linkPath + " exists and is not a symbolic link";
+      error = linkPath_ + " exists and is not a symbolic link";
       return false;
     }
-    ::unlink(linkPath.c_str());
+    ::unlink(linkPath_.c_str());
   }
-  if (::symlink(slavePath_.c_str(), linkPath.c_str()) != 0) {
-    error = Errno(("symlink " + linkPath).c_str());
+  if (::symlink(slavePath_.c_str(), linkPath_.c_str()) != 0) {
+    error = Errno(("symlink " + linkPath_).c_str());
     return false;
   }
-  linkPath_ = linkPath;
   inputFree_ = clock_.ElapsedMicros();
   return true;
+}
+
+bool PtyServer::PullDue(uint64_t now) const {
+  if (pulled_) return false;
+  if (cable_.pullAfterWrites > 0 && radio_.Stats().writes >= cable_.pullAfterWrites) return true;
+  return cable_.pullAfterMicros && now >= readyAt_ + *cable_.pullAfterMicros;
+}
+
+void PtyServer::PullCable(uint64_t now) {
+  pulled_ = unplugged_ = true;
+  CloseLine();
+  if (cable_.replugAfterMicros) replugAt_ = now + *cable_.replugAfterMicros;
+  radio_.Note("cable pulled");
+  timespec wall{};
+  ::clock_gettime(CLOCK_REALTIME, &wall);
+  char line[64];
+  std::snprintf(line, sizeof line, "UNPLUGGED %lld.%06ld", static_cast<long long>(wall.tv_sec), wall.tv_nsec / 1000);
+  if (announce_) announce_(line);
+}
+
+void PtyServer::ReleaseStaleExclusiveMode(uint64_t now) {
+  if (slave_ < 0 || now < staleCheckAt_) return;
+  staleCheckAt_ = now + kStaleLockCheckMicros;
+  // A port's exclusive mode ends with its last close; ours never closes, so a client killed while it
+  // held the port would keep it from everyone. Exclusive without the client's lock means it is gone.
+  int exclusive = 0;
+  exclusive_ = ::ioctl(slave_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  if (!exclusive_ || ::flock(slave_, LOCK_EX | LOCK_NB) != 0) return;
+  ::ioctl(slave_, TIOCNXCL);
+  ::flock(slave_, LOCK_UN);
+  exclusive_ = false;
 }
 
 uint32_t PtyServer::ClientRate() const {
@@ -117,6 +163,7 @@ void PtyServer::Exchange(uint64_t now) {
   uint32_t rate = 0;
   const uint32_t clientRate = ClientRate();
   while (radio_.TakeOutput(now, byte, rate)) {
+    if (master_ < 0) continue;  // sent into a pulled cable
     scratch_.clear();
     garbler_.Pass(byte, rate, clientRate, scratch_);
     for (uint8_t b : scratch_)
@@ -169,16 +216,28 @@ bool PtyServer::Serve(const sigset_t& waitMask, volatile std::sig_atomic_t& stop
       radio_.PowerCycle();
     }
     const uint64_t now = clock_.ElapsedMicros();
+    if (unplugged_ && cable_.replugAfterMicros && now >= replugAt_) {
+      if (!OpenLine(error)) return false;
+      unplugged_ = false;
+      radio_.Note("cable plugged in: " + slavePath_);
+      if (announce_) announce_("PLUGGED " + slavePath_);
+    }
     Exchange(now);
-    if (!FlushOutput(error)) return false;
+    ReleaseStaleExclusiveMode(now);
+    if (PullDue(now)) PullCable(now);
+    if (!unplugged_ && !FlushOutput(error)) return false;
 
     uint64_t next = now + kIdleWaitMicros;
     if (!input_.empty()) next = std::min(next, input_.front().at);
     if (const auto wake = radio_.NextWakeup()) next = std::min(next, *wake);
+    if (unplugged_ && cable_.replugAfterMicros) next = std::min(next, replugAt_);
+    if (!pulled_ && cable_.pullAfterMicros) next = std::min(next, readyAt_ + *cable_.pullAfterMicros);
+    if (exclusive_) next = std::min(next, staleCheckAt_);
     const uint64_t wait = next > now ? next - now : 0;
     timespec ts{static_cast<time_t>(wait / 1'000'000), static_cast<long>((wait % 1'000'000) * 1000)};
     pollfd p{master_, static_cast<short>(POLLIN | (output_.empty() ? 0 : POLLOUT)), 0};
-    const int r = ::ppoll(&p, 1, &ts, &waitMask);
+    // With the cable out there is no line to watch, only time and signals.
+    const int r = ::ppoll(unplugged_ ? nullptr : &p, unplugged_ ? 0 : 1, &ts, &waitMask);
     if (r < 0) {
       if (errno == EINTR) continue;
       error = Errno("ppoll");

@@ -2,10 +2,12 @@
 #include <csignal>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "LineModel.h"
+#include "ProgramOptions.h"
 #include "SimulatedRadio.h"
 #include "platform/Clock.h"
 
@@ -13,9 +15,18 @@ namespace p25 {
 
 // Serves a SimulatedRadio on a pseudo-terminal. The updater opens the slave side like a serial port;
 // the rate it configures there (read back with tcgetattr) is the rate the radio hears it at.
+//
+// A pulled cable closes the master, so the updater's open slave is hung up (reads and writes fail, poll
+// reports POLLHUP) and the link path disappears, as a USB adapter's device node does. Plugged back, a
+// new pseudo-terminal appears under the same link path. The radio runs on meanwhile; what it sends
+// while the cable is out is lost.
 class PtyServer {
 public:
-  PtyServer(SimulatedRadio& radio, Clock& clock, bool realtime) : radio_(radio), clock_(clock), realtime_(realtime) {}
+  // Lines for whoever watches the program: "UNPLUGGED <seconds since 1970>", "PLUGGED <slave path>".
+  using Announce = std::function<void(const std::string& line)>;
+
+  PtyServer(SimulatedRadio& radio, Clock& clock, bool realtime, CableFaults cable = {}, Announce announce = {})
+      : radio_(radio), clock_(clock), realtime_(realtime), cable_(cable), announce_(std::move(announce)) {}
   ~PtyServer();
   PtyServer(const PtyServer&) = delete;
   PtyServer& operator=(const PtyServer&) = delete;
@@ -35,6 +46,11 @@ private:
     uint32_t rate;
   };
 
+  bool OpenLine(std::string& error);
+  void CloseLine();
+  void PullCable(uint64_t now);
+  bool PullDue(uint64_t now) const;
+  void ReleaseStaleExclusiveMode(uint64_t now);
   uint32_t ClientRate() const;
   void Exchange(uint64_t now);
   bool ReadInput(std::string& error);
@@ -43,6 +59,14 @@ private:
   SimulatedRadio& radio_;
   Clock& clock_;
   bool realtime_;
+  CableFaults cable_;
+  Announce announce_;
+  uint64_t readyAt_ = 0;
+  bool pulled_ = false;      // the cable has been pulled (it is pulled once at most)
+  bool unplugged_ = false;   // and is out now
+  uint64_t replugAt_ = 0;
+  uint64_t staleCheckAt_ = 0;
+  bool exclusive_ = false;  // a client holds the port in exclusive mode
   int master_ = -1;
   int slave_ = -1;
   std::string slavePath_;

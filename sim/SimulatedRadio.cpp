@@ -95,6 +95,7 @@ void SimulatedRadio::PowerCycle() {
 }
 
 void SimulatedRadio::LosePower() {
+  powerLost_ = true;
   out_.clear();
   txFree_ = now_;
   PowerOn(Mode::Off, rate_);

@@ -44,7 +44,7 @@ public:
     bool neverSayOk = false;             // comes back from a reboot without saying "OK"
     bool loseSerialOnErase = false;      // the serial number reads 0 once flash is erased
     bool swapAfterIdentify = false;      // a different radio answers after the first ESN read
-    int powerLossAfterWrites = -1;       // goes silent for good after this many WriteFlash commands
+    int powerLossAfterWrites = -1;       // loses power, once, at the next WriteFlash after this many
   };
 
   struct Options {
@@ -111,8 +111,11 @@ public:
   std::optional<uint64_t> NextWakeup() const;
 
   // Power off and on: flash and serial number stay; a radio whose firmware is incomplete comes up in
-  // its boot loader instead of the console.
+  // its boot loader instead of the console, and reports serial number 0 there.
   void PowerCycle();
+
+  // A line of its own in the transcript, for what happens around the radio (its cable, say).
+  void Note(std::string text) { Trace(false, {}, std::move(text)); }
 
   void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
@@ -200,7 +203,6 @@ private:
   void SaveQuietly();
 
   void Trace(bool fromRadio, const std::vector<uint8_t>& bytes, std::string text);
-  void Note(std::string text) { Trace(false, {}, std::move(text)); }
 
   Options options_;
   Observer observer_;
@@ -237,6 +239,7 @@ private:
   bool rebooting_ = false;
   int signatureChecks_ = 0;
   int writeCommands_ = 0;
+  bool powerLost_ = false;
   bool swapped_ = false;
   uint32_t esnHigh_ = 0;
   uint32_t esnLow_ = 0;

@@ -31,7 +31,7 @@ bool IsLineRate(uint32_t rate) { return rate == 9600 || rate == 19200 || rate ==
 
 bool SimulatedRadio::PowerFailsOn(const uint8_t* message, int length) const {
   const int after = options_.faults.powerLossAfterWrites;
-  return after >= 0 && length >= 2 && message[0] == kIdWriteFlash &&
+  return after >= 0 && !powerLost_ && length >= 2 && message[0] == kIdWriteFlash &&
          (message[1] & 0x0F) == static_cast<uint8_t>(MessageType::Command) && counters_.writes >= after;
 }
 
@@ -99,7 +99,8 @@ void SimulatedRadio::HandleNotice(uint8_t id, const uint8_t* info, int count) {
 
 bool SimulatedRadio::HandleQuery(uint8_t id, const uint8_t* info, int count, std::vector<uint8_t>& answer) {
   if (id == kIdSerialNumber && count == 0) {
-    AppendValue(answer, memory_.serialNumber);
+    // The boot loader finds the number through the firmware; while that is incomplete it reports none.
+    AppendValue(answer, mode_ == Mode::BootLoader && !memory_.FirmwareValid() ? 0 : memory_.serialNumber);
     return true;
   }
   if (id != kIdReadIdentity || count != 1) return false;

@@ -76,7 +76,10 @@ int main(int argc, char** argv) {
   p25::RealClock clock;
   int status = 0;
   {
-    p25::PtyServer server(radio, clock, options.realtime);
+    p25::PtyServer server(radio, clock, options.realtime, options.cable, [](const std::string& line) {
+      std::printf("%s\n", line.c_str());
+      std::fflush(stdout);
+    });
     if (!server.Open(options.link, error)) {
       std::fprintf(stderr, "p25radio-sim: %s\n", error.c_str());
       return 1;

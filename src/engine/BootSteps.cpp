@@ -1,36 +1,33 @@
 // Boot mode, the FLASH code, the rate raise and the choice of image family.
 #include <array>
 
-#include "engine/UpdateEngine.h"
 #include "engine/EngineCatalogue.h"
+#include "engine/UpdateEngine.h"
 #include "engine/VersionAreaView.h"
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
 
 namespace p25 {
 
-UpdateState UpdateEngine::OnBootMode() {
-  values_.ErrorDetail = "Radio Serial Number Mismatch Error";
-  bool ok = true;
-  if (radioSerialNumber != 0) ok = SameRadioCheck();
-  if (ok) {
-    values_.ErrorDetail = "Radio not responding";
+StepResult UpdateEngine::StepBootMode(const PathRow&) {
+  const bool sameRadio = radioSerialNumber == 0 || SameRadioCheck();
+  bool inBootMode = false;
+  if (sameRadio) {
     link_.EnterBootMode();
-    ok = link_.EnterBootMode();
+    inBootMode = link_.EnterBootMode();
   }
   // Sent in every case: the radio says by its answer whether it wants the FLASH code signed.
   flashSignatureEnabled = link_.ConfirmedReboot();
-  if (!ok) return UpdateState::Failed;
+  if (!sameRadio) return StepResult::Failure(FailureDetail("Radio Serial Number Mismatch Error"));
+  if (!inBootMode) return StepResult::Failure(FailureDetail("Radio not responding"));
   // A retry after a failed rate raise comes back here: the FLASH code must go out whole again, not
   // from where the last download ended (which would send nothing and start stale code).
-  if (LoadModule* flash = Image(SlotName::Flash); flash != nullptr && !flash->Rewind()) {
-    values_.ErrorDetail = "Failed to reset FLASH file resource";
-    return UpdateState::Failed;
-  }
-  return UpdateState::DownloadFlash;
+  if (LoadModule* flash = Image(SlotName::Flash); flash != nullptr && !flash->Rewind())
+    return StepResult::Failure(FailureDetail("Failed to reset FLASH file resource"));
+  return StepResult::Success();
 }
 
-UpdateState UpdateEngine::OnDownloadFlash() {
+StepResult UpdateEngine::StepDownloadFlash(const PathRow&) {
   std::array<uint8_t, kBlockCapacity> buffer{};
   bool ok = true;
   int64_t bytesThisTick = 0;
@@ -43,16 +40,12 @@ UpdateState UpdateEngine::OnDownloadFlash() {
     ok = link_.DownloadBootCode(address, n, buffer.data());
     if (!ok) break;
   }
-  const int64_t total = ImageBytes(SlotName::Flash);
   const int64_t remaining = ImageBytesRemaining(SlotName::Flash);
-  if (ok && remaining > 0 && bytesThisTick <= 0) {
-    values_.ErrorDetail = "Failed to read FLASH image";
-    ok = false;
-  }
-  SetStepProgress(total, remaining);
-  if (!ok) return UpdateState::Failed;
-  if (remaining > 0) return UpdateState::DownloadFlash;
-  return flashSignatureEnabled ? UpdateState::SignFlash : UpdateState::ExecuteFlash;
+  SetStepProgress(ImageBytes(SlotName::Flash), remaining);
+  if (!ok) return StepResult::Failure(FailureDetail::LinkTextOnly());
+  if (remaining > 0 && bytesThisTick <= 0) return StepResult::Failure(FailureDetail("Failed to read FLASH image"));
+  if (remaining > 0) return StepResult::Again();
+  return flashSignatureEnabled ? StepResult::To(UpdateState::SignFlash) : StepResult::Success();
 }
 
 bool UpdateEngine::SendImageSignature(SlotName slot) {
@@ -64,26 +57,26 @@ bool UpdateEngine::SendImageSignature(SlotName slot) {
     signature->Rewind();
     signature->ReadBytes(bytes.data(), kSignatureLength);
     result = link_.SendSignature(kSignatureLength, bytes.data());
-    if (result) break;
+    if (result || link_.DeviceLost()) break;
   }
   return result;
 }
 
-UpdateState UpdateEngine::OnSign(SlotName slot, const char* failureText, UpdateState next) {
-  if (SendImageSignature(slot)) return next;
-  values_.ErrorDetail = failureText;
-  return UpdateState::Failed;
+StepResult UpdateEngine::StepSign(const PathRow& row) {
+  const SlotName slot = row.image != nullptr ? row.image->slot : SlotName::Flash;
+  if (!SendImageSignature(slot)) return StepResult::Failure(FailureDetail(row.failureText));
+  return row.image != nullptr ? StepResult::To(AfterSign(*row.image)) : StepResult::Success();
 }
 
-UpdateState UpdateEngine::OnExecuteFlash() {
-  if (bootRetryCount >= 3) return UpdateState::Failed;
+StepResult UpdateEngine::StepExecuteFlash(const PathRow&) {
+  if (bootRetryCount >= 3) return StepResult::Failure(FailureDetail::LinkTextOnly());
   LoadModule* const flash = Image(SlotName::Flash);
   const bool ok = link_.ExecuteBootCode(flash != nullptr ? flash->StartAddress() : 0);
   clock_.PauseMs(kExecutePauseMs);
-  return ok ? UpdateState::SetBaudRate : UpdateState::Failed;
+  return ok ? StepResult::Success() : StepResult::Failure(FailureDetail::LinkTextOnly());
 }
 
-UpdateState UpdateEngine::OnSetBaudRate() {
+StepResult UpdateEngine::StepSetBaudRate(const PathRow&) {
   int& index = values_.selectedBaudIndex;
   bool accepted = false;
   for (; index >= 0; --index) {
@@ -95,33 +88,27 @@ UpdateState UpdateEngine::OnSetBaudRate() {
   if (index < 0) index = 0;
   if (accepted) {
     link_.CloseComms();
-    if (link_.OpenComms(DeviceName(), kBaudRates[index]))
-      return UpdateState::CheckCompatibility;
+    if (link_.OpenComms(DeviceName(), kBaudRates[index])) return StepResult::Success();
   }
+  // Back to the boot loader; the path identifies the radio again from there.
   link_.EnterBootMode();
   ++bootRetryCount;
-  return UpdateState::Identify;
+  return StepResult::Failure(FailureDetail::LinkTextOnly());
 }
 
-UpdateState UpdateEngine::OnCheckCompatibility() {
+StepResult UpdateEngine::StepCheckCompatibility(const PathRow&) {
   uint32_t features = 0;
-  if (!link_.ReadHwFeatures(features)) return UpdateState::ExecuteFlash;
+  if (!link_.ReadHwFeatures(features)) return StepResult::To(UpdateState::ExecuteFlash);
   const FamilySelection choice = catalogue_.SelectImageFamily(features);
   if (!choice.first) {
-    values_.ErrorDetail = "No valid load modules exist for this radio";
     link_.Reboot();
-    return UpdateState::Failed;
+    return StepResult::Failure(FailureDetail("No valid load modules exist for this radio"));
   }
   // The other family's lines give way once there is an image to install.
   ShowVersionArea(host_, DescribeVersionArea(catalogue_, choice.family));
   family501 = choice.family == ImageFamily::Family501;
-  switch (*choice.first) {
-    case SlotName::ControlA: return UpdateState::EraseControlA;
-    case SlotName::ControlB: return UpdateState::EraseControlB;
-    case SlotName::Dsp: return UpdateState::EraseDsp;
-    case SlotName::Control: return UpdateState::EraseControl;
-    default: return UpdateState::EraseDsp501;
-  }
+  familyChosen_ = true;
+  return StepResult::To(FamilyImageOf(*choice.first)->erase);
 }
 
 }  // namespace p25

@@ -26,14 +26,16 @@ std::string UpdateEngine::DeviceName() const {
   return index >= 0 && index < ports_.Size() ? ports_.deviceNames[static_cast<size_t>(index)] : std::string();
 }
 
-UpdateState UpdateEngine::OnPrepareImages() {
+StepResult UpdateEngine::StepPrepareImages(const PathRow&) {
   for (SlotName slot : {SlotName::Flash, SlotName::ControlA, SlotName::ControlB, SlotName::Control, SlotName::Dsp,
                         SlotName::Dsp501}) {
-    if (!catalogue_.Image(slot).SlotReload(values_.ErrorDetail)) return UpdateState::Failed;
+    if (std::string failure; !catalogue_.Image(slot).SlotReload(failure))
+      return StepResult::Failure(FailureDetail(failure));
   }
   for (SlotName slot : {SlotName::Flash, SlotName::ControlA, SlotName::ControlB, SlotName::Dsp, SlotName::Dsp501,
                         SlotName::Control}) {
-    if (!catalogue_.Signature(slot).SlotReload(values_.ErrorDetail)) return UpdateState::Failed;
+    if (std::string failure; !catalogue_.Signature(slot).SlotReload(failure))
+      return StepResult::Failure(FailureDetail(failure));
   }
   struct Reset {
     SlotName slot;
@@ -61,12 +63,9 @@ UpdateState UpdateEngine::OnPrepareImages() {
     } else if (LoadModule* image = Image(reset.slot)) {
       ok = image->Rewind();
     }
-    if (!ok) {
-      values_.ErrorDetail = reset.failure;
-      return UpdateState::Failed;
-    }
+    if (!ok) return StepResult::Failure(FailureDetail(reset.failure));
   }
-  return OnIdentify();
+  return StepResult::Success();
 }
 
 }  // namespace p25

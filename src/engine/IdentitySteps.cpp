@@ -5,6 +5,7 @@
 #include "engine/EngineCatalogue.h"
 #include "engine/RecoveryFile.h"
 #include "engine/UpdateEngine.h"
+#include "platform/CurrentDirectory.h"
 #include "platform/FileSystem.h"
 #include "session/RadioLink.h"
 
@@ -28,67 +29,64 @@ constexpr int kIdentityReads = 3;
 
 std::string UpdateEngine::RecoveryPath() const {
   if (recoveryDirectory_.empty()) return radioEsn;
-  return recoveryDirectory_ + "/" + radioEsn;
+  const bool ended = recoveryDirectory_.back() == '/' || recoveryDirectory_.back() == PathSeparator();
+  return ended ? recoveryDirectory_ + radioEsn : recoveryDirectory_ + PathSeparator() + radioEsn;
 }
 
-UpdateState UpdateEngine::OnIdentify() {
-  if (values_.selectedPortIndex < 0 || values_.selectedPortIndex >= ports_.Size()) {
-    values_.ErrorDetail = "Invalid communications port name";
-    return UpdateState::Failed;
-  }
-  if (values_.selectedBaudIndex < 0 || values_.selectedBaudIndex >= kBaudRateCount) {
-    values_.ErrorDetail = "Invalid baud rate selected";
-    return UpdateState::Failed;
-  }
-  if (!link_.Connect(DeviceName())) return UpdateState::Failed;
+StepResult UpdateEngine::StepIdentify(const PathRow&) {
+  if (values_.selectedPortIndex < 0 || values_.selectedPortIndex >= ports_.Size())
+    return StepResult::Failure(FailureDetail("Invalid communications port name"));
+  if (values_.selectedBaudIndex < 0 || values_.selectedBaudIndex >= kBaudRateCount)
+    return StepResult::Failure(FailureDetail("Invalid baud rate selected"));
+  if (!link_.Connect(DeviceName())) return StepResult::Failure(FailureDetail::LinkTextOnly());
   uint32_t serial = static_cast<uint32_t>(radioSerialNumber);
   if (!link_.ReadSerialNumber(serial)) {
-    values_.ErrorDetail = "Radio not responding";
     radioEsn.clear();
-    return OnSaveRecovery();
+    return StepResult::SuccessNoting("Radio not responding");
   }
   radioSerialNumber = static_cast<int32_t>(serial);
   radioAnswered_ = true;
   std::string esn;
   bool gotEsn = false;
   for (int read = 0; read < kIdentityReads && !gotEsn; ++read) gotEsn = link_.ReadEsn(esn);
+  std::string note;
   if (gotEsn) {
     radioEsn = esn;
+    if (esnClaim_) {
+      if (const std::string refusal = esnClaim_(radioEsn); !refusal.empty())
+        return StepResult::Failure(FailureDetail(refusal));
+    }
   } else if (radioSerialNumber != 0 && radioEsn.empty()) {
     // Without an ESN the number has no file to live in: it would exist only in this process, and an
     // erase followed by a crash or power cut would lose it for good.
-    values_.ErrorDetail = kNoEsnText;
-    return UpdateState::Failed;
+    return StepResult::Failure(FailureDetail(kNoEsnText));
   } else {
-    values_.ErrorDetail = "Radio not responding";
+    note = "Radio not responding";
   }
   if (radioSerialNumber != 0) {
     serialAtStart_ = radioSerialNumber;
     esnAtStart_ = radioEsn;
   }
-  return OnSaveRecovery();
+  return StepResult::SuccessNoting(note);
 }
 
-UpdateState UpdateEngine::OnSaveRecovery() {
-  if (!radioEsn.empty() && !AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber))) {
-    values_.ErrorDetail = "Can not write to drive";
-    return UpdateState::Failed;
-  }
-  return OnCheckSerial();
+StepResult UpdateEngine::StepSaveRecovery(const PathRow&) {
+  if (!radioEsn.empty() && !AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber)))
+    return StepResult::Failure(FailureDetail("Can not write to drive"));
+  return StepResult::Success();
 }
 
-UpdateState UpdateEngine::OnCheckSerial() {
+StepResult UpdateEngine::StepCheckSerial(const PathRow&) {
   // The retry count is cleared when an update starts, not here: clearing it on every pass would let a
   // radio that refuses every rate loop for ever instead of failing after three raises.
-  if (radioSerialNumber != 0) return UpdateState::BootMode;
+  if (radioSerialNumber != 0) return StepResult::Success();
   ++serialPromptCount;
-  if (serialPromptCount > 1) return UpdateState::BootMode;
+  if (serialPromptCount > 1) return StepResult::Success();
   host_.StopTimer(kUpdateTimer);
   const bool yes = host_.AskYesNo(kNoSerialQuestion);
   host_.StartTimer(kUpdateTimer, kUpdateTimerPeriodMs);
-  if (yes) return UpdateState::Identify;
-  values_.ErrorDetail = "Update process stopped by user";
-  return UpdateState::Failed;
+  if (yes) return StepResult::To(UpdateState::Identify);
+  return StepResult::Failure(FailureDetail("Update process stopped by user"));
 }
 
 bool UpdateEngine::SameRadioCheck() {
@@ -121,20 +119,17 @@ std::optional<int32_t> UpdateEngine::NumberToRestore(bool& keepFile) const {
   return std::nullopt;
 }
 
-UpdateState UpdateEngine::OnRestoreSerial() {
+StepResult UpdateEngine::StepRestoreSerial(const PathRow&) {
   bool restored = true;
   bool ok = false;
   bool keepFile = false;
   if (const auto number = NumberToRestore(keepFile)) {
     radioSerialNumber = *number;
-    ok = link_.SetSerialNumber(static_cast<uint32_t>(radioSerialNumber));
-    if (ok) {
-      uint32_t reported = static_cast<uint32_t>(radioSerialNumber);
-      ok = link_.ReadSerialNumber(reported);
-      if (ok) radioSerialNumber = static_cast<int32_t>(reported);
-    } else {
-      values_.ErrorDetail = "Target Radio Not Responding";
-    }
+    if (!link_.SetSerialNumber(static_cast<uint32_t>(radioSerialNumber)))
+      return StepResult::Failure(FailureDetail("Target Radio Not Responding"));
+    uint32_t reported = static_cast<uint32_t>(radioSerialNumber);
+    ok = link_.ReadSerialNumber(reported);
+    if (ok) radioSerialNumber = static_cast<int32_t>(reported);
   } else {
     host_.StopTimer(kUpdateTimer);
     host_.ShowMessage(kNotRestoredNotice);
@@ -144,17 +139,13 @@ UpdateState UpdateEngine::OnRestoreSerial() {
     ok = link_.ReadSerialNumber(reported);
     if (ok) radioSerialNumber = static_cast<int32_t>(reported);
   }
-  if (!ok) {
-    values_.ErrorDetail = "Target Radio Not Responding";
-    return UpdateState::Failed;
-  }
+  if (!ok) return StepResult::Failure(FailureDetail("Target Radio Not Responding"));
   // The file goes only once the radio holds a number again: until then it is the only good copy.
   if (!radioEsn.empty() && !keepFile && radioSerialNumber != 0) RemoveFile(RecoveryPath());
   values_.ActivityText = restored ? "Update Completed Succesfully" : kCheckSerialText;
-  if (radioSerialNumber != 0) return OnComplete();
+  if (radioSerialNumber != 0) return StepResult::Success();
   values_.ActivityText = kRestoringText;
-  values_.ErrorDetail = "No Serial Number in Target Radio";
-  return UpdateState::Failed;
+  return StepResult::Failure(FailureDetail("No Serial Number in Target Radio"));
 }
 
 }  // namespace p25

@@ -1,4 +1,4 @@
-// Erasing, writing and signing each image, the reboot and the wait for the radio's return.
+// Erasing, writing and signing each image of the family, the reboot and the wait for the radio's return.
 #include <array>
 
 #include "engine/EngineCatalogue.h"
@@ -8,15 +8,15 @@
 
 namespace p25 {
 
-UpdateState UpdateEngine::OnErase(SlotName slot, UpdateState next) {
+StepResult UpdateEngine::StepErase(const PathRow& row) {
+  const SlotName slot = row.image->slot;
   LoadModule* const image = Image(slot);
-  if (image == nullptr) return UpdateState::Failed;
-  const bool ok = link_.EraseFlash(image->StartAddress(),
-                                   static_cast<uint32_t>(ImageBytes(slot)));
-  return ok ? next : UpdateState::Failed;
+  if (image == nullptr || !link_.EraseFlash(image->StartAddress(), static_cast<uint32_t>(ImageBytes(slot))))
+    return StepResult::Failure(FailureDetail::LinkTextOnly());
+  return StepResult::Success();
 }
 
-bool UpdateEngine::WriteImageBlocks(SlotName slot) {
+bool UpdateEngine::WriteImageBlocks(SlotName slot, std::string& readFailure) {
   std::array<uint8_t, kBlockCapacity> buffer{};
   bool ok = true;
   int64_t bytesThisTick = 0;
@@ -28,75 +28,67 @@ bool UpdateEngine::WriteImageBlocks(SlotName slot) {
     bytesThisTick += n;
     for (int attempt = 0; attempt < kWriteTries; ++attempt) {
       ok = link_.WriteFlash(address, n, buffer.data());
-      if (ok) break;
+      if (ok || link_.DeviceLost()) break;
     }
     if (!ok) break;
   }
-  const int64_t total = ImageBytes(slot);
   const int64_t remaining = ImageBytesRemaining(slot);
   if (ok && remaining > 0 && bytesThisTick <= 0) {
-    values_.ErrorDetail = "Failed to read " + UpperName(slot) + " image";
+    readFailure = "Failed to read " + UpperName(slot) + " image";
     ok = false;
   }
-  SetStepProgress(total, remaining);
+  SetStepProgress(ImageBytes(slot), remaining);
   return ok;
 }
 
-UpdateState UpdateEngine::OnWrite(SlotName slot, UpdateState self, UpdateState sign,
-                                  UpdateState doneWithoutSignature) {
-  if (!WriteImageBlocks(slot)) return UpdateState::Failed;
-  if (ImageBytesRemaining(slot) > 0) return self;
-  return Signature(slot) != nullptr ? sign : doneWithoutSignature;
+StepResult UpdateEngine::StepWrite(const PathRow& row) {
+  const FamilyImage& image = *row.image;
+  std::string readFailure;
+  if (!WriteImageBlocks(image.slot, readFailure))
+    return StepResult::Failure(readFailure.empty() ? FailureDetail::LinkTextOnly() : FailureDetail(readFailure));
+  if (ImageBytesRemaining(image.slot) > 0) return StepResult::Again();
+  if (Signature(image.slot) != nullptr) return StepResult::Success();
+  if (image.unsigned_ == UpdateState::Failed) return StepResult::Failure(FailureDetail::LinkTextOnly());
+  return StepResult::To(image.unsigned_);
 }
 
-UpdateState UpdateEngine::AfterSign(SlotName slot) {
-  switch (slot) {
-    case SlotName::ControlA:
-      if (Present(SlotName::ControlB)) return UpdateState::EraseControlB;
-      [[fallthrough]];
-    case SlotName::ControlB:
-      return Present(SlotName::Dsp) ? UpdateState::EraseDsp : UpdateState::RebootRadio;
-    case SlotName::Control:
-      return Present(SlotName::Dsp501) ? UpdateState::EraseDsp501 : UpdateState::RebootRadio;
-    default: return UpdateState::RebootRadio;
+UpdateState UpdateEngine::AfterSign(const FamilyImage& image) const {
+  int count = 0;
+  const FamilyImage* const family = FamilyImages(family501, count);
+  bool after = false;
+  for (int i = 0; i < count; ++i) {
+    if (after && Present(family[i].slot)) return family[i].erase;
+    if (family[i].slot == image.slot) after = true;
   }
+  return UpdateState::RebootRadio;
 }
 
-UpdateState UpdateEngine::OnRebootRadio() {
-  bool ok = link_.Reboot();
-  if (!host_.OpenPleaseWait()) {
-    values_.ErrorDetail = "Failed to display wait warning";
-    ok = false;
-  }
-  if (ok) {
-    link_.CloseComms();
-    clock_.PauseMs(kRebootPauseMs);
-    ok = link_.OpenComms(DeviceName(), kBaudRates[0]);
-    if (ok) {
-      host_.StartTimer(kRebootWatchdogTimer, kRebootWatchdogPeriodMs);
-      watchdogRunning_ = true;
-    } else {
-      values_.ErrorDetail = "Failed to open port";
-    }
-  }
-  return ok ? UpdateState::AwaitRestart : UpdateState::Failed;
+StepResult UpdateEngine::StepReboot(const PathRow&) {
+  const bool rebooted = link_.Reboot();
+  if (!host_.OpenPleaseWait()) return StepResult::Failure(FailureDetail("Failed to display wait warning"));
+  if (!rebooted) return StepResult::Failure(FailureDetail::LinkTextOnly());
+  link_.CloseComms();
+  clock_.PauseMs(kRebootPauseMs);
+  if (!link_.OpenComms(DeviceName(), kBaudRates[0])) return StepResult::Failure(FailureDetail("Failed to open port"));
+  host_.StartTimer(kRebootWatchdogTimer, kRebootWatchdogPeriodMs);
+  watchdogRunning_ = true;
+  return StepResult::Success();
 }
 
-UpdateState UpdateEngine::OnAwaitRestart() {
+StepResult UpdateEngine::StepAwaitRestart(const PathRow&) {
   std::string esn;
-  if (link_.PollForOk() && link_.ReadEsn(esn)) {
-    radioEsn = esn;
-    StopWatchdog();
-    return OnRestoreSerial();
-  }
-  return UpdateState::AwaitRestart;
+  if (!link_.PollForOk() || !link_.ReadEsn(esn)) return StepResult::Again();
+  radioEsn = esn;
+  StopWatchdog();
+  return StepResult::Success();
 }
 
-UpdateState UpdateEngine::OnComplete() {
+StepResult UpdateEngine::StepComplete(const PathRow&) {
   host_.ClosePleaseWait();
   link_.CloseComms();
   host_.SetControlText(kIdUpdateButton, "&OK");
-  return UpdateState::Finished;
+  outcome_ = UpdateOutcome::Completed;
+  return StepResult::Success();
 }
 
 }  // namespace p25

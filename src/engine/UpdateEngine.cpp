@@ -42,6 +42,7 @@ void UpdateEngine::OnUpdateClicked() {
     serialAtStart_ = 0;
     esnAtStart_.clear();
     radioAnswered_ = false;
+    familyChosen_ = false;
     link_.ResetCondition();
     // A retry count left by an earlier update must not fail this one before it starts.
     bootRetryCount = 0;
@@ -55,6 +56,7 @@ void UpdateEngine::OnUpdateClicked() {
 }
 
 void UpdateEngine::StartUpdate() {
+  outcome_ = UpdateOutcome::Running;
   previousState = UpdateState::Finished;
   currentState = UpdateState::Start;
   values_.ActivityText.clear();
@@ -69,6 +71,7 @@ void UpdateEngine::StartUpdate() {
 }
 
 void UpdateEngine::StopUpdate() {
+  if (outcome_ == UpdateOutcome::Running) outcome_ = UpdateOutcome::Cancelled;
   host_.StopTimer(kUpdateTimer);
   // A stopped update leaves no reboot wait, wait window or open port behind.
   StopWatchdog();
@@ -124,7 +127,8 @@ void UpdateEngine::RefreshStatus() {
 }
 
 void UpdateEngine::DispatchState() {
-  if (currentState != previousState) {
+  const bool entered = currentState != previousState;
+  if (entered) {
     if (currentState != UpdateState::Failed) {
       link_.SetActivity("");
       values_.ErrorDetail.clear();
@@ -134,126 +138,69 @@ void UpdateEngine::DispatchState() {
       values_.ErrorDetail = "Invalid next state detected";
       currentState = UpdateState::Failed;
     }
-    ApplyEntryAction(currentState);
+    ApplyEntryAction(*PathRowOf(currentState));
     RefreshStatus();
     // The pause gives the radio time between steps; a radio whose line is gone needs none, and the
     // technician learns of the pulled cable at once.
     if ((currentState != UpdateState::Failed || !link_.DeviceLost()) && !clock_.PauseMs(kStateChangePauseMs)) {
       // Stopped during the pause: the state is entered, but its step is not begun.
       previousState = currentState;
+      activeStep_ = currentState;
       return;
     }
   }
   previousState = currentState;
-  currentState = RunHandler(currentState);
+  currentState = RunSteps(currentState, entered);
   // Nothing can answer on a lost device: no step may go on waiting or retrying on it.
   if (link_.DeviceLost() && currentState != UpdateState::Failed && currentState != UpdateState::Finished)
     currentState = UpdateState::Failed;
 }
 
-void UpdateEngine::ApplyEntryAction(UpdateState state) {
-  switch (state) {
-    case UpdateState::Start: values_.ActivityText = " "; break;
-    case UpdateState::PrepareImages:
-    case UpdateState::Identify:
-    case UpdateState::SaveRecovery:
-    case UpdateState::CheckSerial: values_.ActivityText = "Initializing transfer"; break;
-    case UpdateState::BootMode:
-      values_.ActivityText = "Instructing radio to enter FLASH mode";
-      for (int id : {kIdOverallProgress, kIdStepProgress, kIdBytesCaption, kIdBytesValue}) Show(id);
-      break;
-    case UpdateState::DownloadFlash: values_.ActivityText = "Downloading FLASH code to radio"; break;
-    case UpdateState::ExecuteFlash: values_.ActivityText = "Instructing radio to execute FLASH code"; break;
-    case UpdateState::SetBaudRate:
-      values_.ActivityText = "Sending baud rate to radio";
-      Show(kIdTimeCaption);
-      Show(kIdTimeValue);
-      break;
-    case UpdateState::CheckCompatibility: values_.ActivityText = "Checking target for compatibility"; break;
-    case UpdateState::EraseControlA:
-    case UpdateState::EraseControlB:
-    case UpdateState::EraseControl: values_.ActivityText = "Erasing CONTROL code in radio"; break;
-    case UpdateState::WriteControlA:
-      values_.ActivityText = "Downloading CONTROL code block 1 to radio";
-      if (!Present(SlotName::ControlB)) downloadStartClock = ClockMs();
-      break;
-    case UpdateState::WriteControlB:
-      values_.ActivityText = "Downloading CONTROL code block 2 to radio";
-      downloadStartClock = ClockMs();
-      break;
-    case UpdateState::WriteControl:
-      values_.ActivityText = "Downloading CONTROL code to radio";
-      downloadStartClock = ClockMs();
-      break;
-    case UpdateState::EraseDsp:
-    case UpdateState::EraseDsp501: values_.ActivityText = "Erasing DSP code in radio"; break;
-    case UpdateState::WriteDsp:
-      values_.ActivityText = "Downloading DSP code to radio";
-      if (!Present(SlotName::ControlA) && !Present(SlotName::ControlB)) downloadStartClock = ClockMs();
-      break;
-    case UpdateState::WriteDsp501:
-      values_.ActivityText = "Downloading DSP code to radio";
-      if (!Present(SlotName::Control)) downloadStartClock = ClockMs();
-      break;
-    case UpdateState::RebootRadio: values_.ActivityText = "Instructing radio to reboot"; break;
-    case UpdateState::AwaitRestart:
-      values_.ActivityText = "Completing Update";
-      Hide(kIdStepProgress);
-      break;
-    default: break;
+void UpdateEngine::ApplyEntryAction(const PathRow& row) {
+  if (row.activity != nullptr) values_.ActivityText = row.activity;
+  if (row.controls & kShowProgress)
+    for (int id : {kIdOverallProgress, kIdStepProgress, kIdBytesCaption, kIdBytesValue}) Show(id);
+  if (row.controls & kShowTime) {
+    Show(kIdTimeCaption);
+    Show(kIdTimeValue);
+  }
+  if (row.controls & kHideStepBar) Hide(kIdStepProgress);
+  // The timed download starts with the write of the family's last CONTROL image present, or its DSP
+  // image when it has no CONTROL image.
+  if (row.image != nullptr && row.state == row.image->write) {
+    bool timed = true;
+    for (int i = 0; i < row.image->timedUnlessCount; ++i)
+      if (Present(row.image->timedUnless[i])) timed = false;
+    if (timed) downloadStartClock = ClockMs();
   }
 }
 
-UpdateState UpdateEngine::RunHandler(UpdateState state) {
-  switch (state) {
-    case UpdateState::Start: return UpdateState::PrepareImages;
-    case UpdateState::PrepareImages: return OnPrepareImages();
-    case UpdateState::Identify: return OnIdentify();
-    case UpdateState::SaveRecovery: return OnSaveRecovery();
-    case UpdateState::CheckSerial: return OnCheckSerial();
-    case UpdateState::BootMode: return OnBootMode();
-    case UpdateState::DownloadFlash: return OnDownloadFlash();
-    case UpdateState::SignFlash:
-      return OnSign(SlotName::Flash, "Flash Image Authentication Failure", UpdateState::ExecuteFlash);
-    case UpdateState::ExecuteFlash: return OnExecuteFlash();
-    case UpdateState::SetBaudRate: return OnSetBaudRate();
-    case UpdateState::CheckCompatibility: return OnCheckCompatibility();
-    case UpdateState::EraseControlA: return OnErase(SlotName::ControlA, UpdateState::WriteControlA);
-    case UpdateState::EraseControlB: return OnErase(SlotName::ControlB, UpdateState::WriteControlB);
-    case UpdateState::EraseControl: return OnErase(SlotName::Control, UpdateState::WriteControl);
-    case UpdateState::WriteControlA:
-      return OnWrite(SlotName::ControlA, state, UpdateState::SignControlA, UpdateState::RebootRadio);
-    case UpdateState::SignControlA:
-      return OnSign(SlotName::ControlA, "CONTROL Block 1 Image Authentication Failure", AfterSign(SlotName::ControlA));
-    case UpdateState::WriteControlB:
-      return OnWrite(SlotName::ControlB, state, UpdateState::SignControlB, UpdateState::RebootRadio);
-    case UpdateState::SignControlB:
-      return OnSign(SlotName::ControlB, "CONTROL Block 2 Image Authentication Failure", AfterSign(SlotName::ControlB));
-    case UpdateState::WriteControl:
-      return OnWrite(SlotName::Control, state, UpdateState::SignControl, UpdateState::Failed);
-    case UpdateState::SignControl:
-      return OnSign(SlotName::Control, "CONTROL Image Authentication Failure", AfterSign(SlotName::Control));
-    case UpdateState::EraseDsp: return OnErase(SlotName::Dsp, UpdateState::WriteDsp);
-    case UpdateState::EraseDsp501: return OnErase(SlotName::Dsp501, UpdateState::WriteDsp501);
-    case UpdateState::WriteDsp: return OnWrite(SlotName::Dsp, state, UpdateState::SignDsp, UpdateState::Failed);
-    case UpdateState::SignDsp:
-      return OnSign(SlotName::Dsp, "DSP Image Authentication Failure", UpdateState::RebootRadio);
-    case UpdateState::WriteDsp501:
-      return OnWrite(SlotName::Dsp501, state, UpdateState::SignDsp501, UpdateState::Failed);
-    case UpdateState::SignDsp501:
-      return OnSign(SlotName::Dsp501, "DSP Image Authentication Failure", UpdateState::RebootRadio);
-    case UpdateState::RebootRadio: return OnRebootRadio();
-    case UpdateState::AwaitRestart: return OnAwaitRestart();
-    case UpdateState::RestoreSerial: return OnRestoreSerial();
-    case UpdateState::Complete: return OnComplete();
-    case UpdateState::Failed: return OnFailed();
-    case UpdateState::Finished: return OnFinished();
+UpdateState UpdateEngine::RunSteps(UpdateState state, bool entered) {
+  for (bool chained = false;; chained = true) {
+    const PathRow* row = PathRowOf(state);
+    if (row == nullptr) {
+      values_.ErrorDetail = "Invalid state detected";
+      return UpdateState::Failed;
+    }
+    activeStep_ = state;
+    if ((entered || chained) && stepListener_) stepListener_(state, chained);
+    const StepResult result = (this->*row->step)(*row);
+    if (result.way() == StepResult::Way::Failure || !result.detail().empty()) values_.ErrorDetail = result.detail();
+    switch (result.way()) {
+      case StepResult::Way::Again: return state;
+      case StepResult::Way::To: return result.next();
+      case StepResult::Way::Failure: return row->failure;
+      case StepResult::Way::Success:
+        if (!row->chained) return row->success;
+        state = row->success;
+        break;
+    }
   }
-  values_.ErrorDetail = "Invalid state detected";
-  return UpdateState::Failed;
 }
 
-UpdateState UpdateEngine::OnFailed() {
+StepResult UpdateEngine::StepStart(const PathRow&) { return StepResult::Success(); }
+
+StepResult UpdateEngine::StepFailed(const PathRow&) {
   const std::string& linkError = link_.LastError();
   values_.ErrorText = "Error: " + values_.ErrorDetail;
   if (!values_.ErrorDetail.empty() && !linkError.empty()) values_.ErrorText += "; ";
@@ -262,12 +209,13 @@ UpdateState UpdateEngine::OnFailed() {
   link_.LastError(nullptr, &systemCode);
   // A lost device is the one failure the technician must act on at the radio: say why in the line.
   if (link_.DeviceLost() && systemCode != 0) values_.ErrorText += " (" + SystemErrorText(systemCode) + ")";
+  outcome_ = UpdateOutcome::Failed;
   host_.Beep();
   RefreshStatus();
   if (host_.IsPleaseWaitOpen()) host_.ClosePleaseWait();
   StopWatchdog();
   link_.CloseComms();
-  return UpdateState::Finished;
+  return StepResult::Success();
 }
 
 UpdateProgress UpdateEngine::ComputeProgress() const {
@@ -314,9 +262,9 @@ void UpdateEngine::SetStepProgress(int64_t total, int64_t remaining) {
   host_.SetProgress(kIdStepProgress, total > 0 ? static_cast<int>((total - remaining) * 100 / total) : 0);
 }
 
-UpdateState UpdateEngine::OnFinished() {
+StepResult UpdateEngine::StepFinished(const PathRow&) {
   ShowVersionArea(host_, DescribeVersionArea(catalogue_));
-  return UpdateState::Finished;
+  return StepResult::Success();
 }
 
 const char* UpdateStateName(UpdateState state) {

@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "engine/ControlIds.h"
 #include "engine/UpdateHost.h"
+#include "engine/UpdatePath.h"
 #include "engine/UpdateState.h"
 #include "platform/PortTable.h"
 
@@ -20,6 +22,8 @@ enum class SlotName;
 inline constexpr uint32_t kBaudRates[] = {9600, 19200, 38400};
 inline constexpr int kBaudRateCount = 3;
 inline constexpr int kDefaultBaudIndex = 2;
+
+enum class UpdateOutcome { NotStarted, Running, Completed, Failed, Cancelled };
 
 // Overall and family progress of the update, from the images' own counters.
 struct UpdateProgress {
@@ -70,7 +74,30 @@ public:
   // After a failed update: what the technician should do about it.
   std::string FailureAdvice() const;
 
-  // Engine fields, open for the front ends' readouts and for tests.
+  UpdateState CurrentState() const { return currentState; }
+  UpdateState PreviousState() const { return previousState; }
+  int32_t RadioSerialNumber() const { return radioSerialNumber; }
+  const std::string& RadioEsn() const { return radioEsn; }
+  int32_t BootRetryCount() const { return bootRetryCount; }
+  bool Family501() const { return family501; }
+  UpdateOutcome Outcome() const { return outcome_; }
+  // "503+" or "501" once this update has chosen the family; empty before.
+  const char* FamilyText() const { return !familyChosen_ ? "" : family501 ? "501" : "503+"; }
+
+  // The step running now: the state's own, or one it chained to within the same tick.
+  UpdateState ActiveStep() const { return activeStep_; }
+  // Asked once the radio's ESN is read: an empty answer lets the update go on, any other is the error
+  // that stops it before the radio is changed (another update already has this radio).
+  void SetEsnClaim(std::function<std::string(const std::string& esn)> claim) { esnClaim_ = std::move(claim); }
+  // Told of every step as it begins, chained steps included.
+  void SetStepListener(std::function<void(UpdateState step, bool chained)> listener) {
+    stepListener_ = std::move(listener);
+  }
+
+private:
+  friend struct EngineTestAccess;
+
+  // Engine fields, named as the update's description names them.
   UpdateState currentState = UpdateState::Finished;
   UpdateState previousState = UpdateState::Finished;
   int32_t radioSerialNumber = 0;
@@ -80,39 +107,43 @@ public:
   bool flashSignatureEnabled = false;
   bool family501 = false;
   int64_t downloadStartClock = 0;
+  UpdateOutcome outcome_ = UpdateOutcome::NotStarted;
+  bool familyChosen_ = false;
 
-private:
+  static const PathRow* PathRowOf(UpdateState state);
+
   void DispatchState();
-  void ApplyEntryAction(UpdateState state);
-  UpdateState RunHandler(UpdateState state);
+  void ApplyEntryAction(const PathRow& row);
+  UpdateState RunSteps(UpdateState state, bool entered);
   int64_t ClockMs() const;
 
-  // State handlers.
-  UpdateState OnPrepareImages();
-  UpdateState OnIdentify();
-  UpdateState OnSaveRecovery();
-  UpdateState OnCheckSerial();
-  UpdateState OnBootMode();
-  UpdateState OnDownloadFlash();
-  UpdateState OnSign(SlotName slot, const char* failureText, UpdateState next);
-  UpdateState OnExecuteFlash();
-  UpdateState OnSetBaudRate();
-  UpdateState OnCheckCompatibility();
-  UpdateState OnErase(SlotName slot, UpdateState next);
-  UpdateState OnWrite(SlotName slot, UpdateState self, UpdateState sign, UpdateState doneWithoutSignature);
-  UpdateState OnRebootRadio();
-  UpdateState OnAwaitRestart();
-  UpdateState OnRestoreSerial();
-  UpdateState OnComplete();
-  UpdateState OnFailed();
-  UpdateState OnFinished();
+  // The steps of the path; each returns its result and the detail that goes with it.
+  StepResult StepStart(const PathRow& row);
+  StepResult StepPrepareImages(const PathRow& row);
+  StepResult StepIdentify(const PathRow& row);
+  StepResult StepSaveRecovery(const PathRow& row);
+  StepResult StepCheckSerial(const PathRow& row);
+  StepResult StepBootMode(const PathRow& row);
+  StepResult StepDownloadFlash(const PathRow& row);
+  StepResult StepSign(const PathRow& row);
+  StepResult StepExecuteFlash(const PathRow& row);
+  StepResult StepSetBaudRate(const PathRow& row);
+  StepResult StepCheckCompatibility(const PathRow& row);
+  StepResult StepErase(const PathRow& row);
+  StepResult StepWrite(const PathRow& row);
+  StepResult StepReboot(const PathRow& row);
+  StepResult StepAwaitRestart(const PathRow& row);
+  StepResult StepRestoreSerial(const PathRow& row);
+  StepResult StepComplete(const PathRow& row);
+  StepResult StepFailed(const PathRow& row);
+  StepResult StepFinished(const PathRow& row);
 
-  bool WriteImageBlocks(SlotName slot);
+  bool WriteImageBlocks(SlotName slot, std::string& readFailure);
   bool SendImageSignature(SlotName slot);
   bool SameRadioCheck();
   std::optional<int32_t> NumberToRestore(bool& keepFile) const;
   void SetStepProgress(int64_t total, int64_t remaining);
-  UpdateState AfterSign(SlotName slot);
+  UpdateState AfterSign(const FamilyImage& image) const;
 
   // The catalogue as the engine sees it.
   LoadModule* Image(SlotName slot) const;
@@ -135,6 +166,9 @@ private:
   WindowValues values_;
   std::string recoveryDirectory_;
   bool watchdogRunning_ = false;
+  UpdateState activeStep_ = UpdateState::Finished;
+  std::function<void(UpdateState, bool)> stepListener_;
+  std::function<std::string(const std::string&)> esnClaim_;
   // What this radio reported at this update's start, the only number other than the recovery file's
   // first record that may be written back into it.
   int32_t serialAtStart_ = 0;

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/PortTable.h"
+
 namespace p25 {
 
 // The values the window shows; the engine assigns them and the host writes them into its controls.
@@ -39,6 +41,12 @@ public:
   virtual bool OpenPleaseWait() = 0;
   virtual void ClosePleaseWait() = 0;
   virtual bool IsPleaseWaitOpen() const = 0;
+  // Fills the port and rate lists at start-up; a front end without lists has nothing to do.
+  virtual void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) {
+    (void)ports;
+    (void)rates;
+    (void)rateCount;
+  }
 };
 
 }  // namespace p25

@@ -121,6 +121,14 @@ public:
         Take();
       } else if (At("ICON") || At("BITMAP")) {
         at_ += 2;
+      } else if (At("VERSIONINFO")) {
+        // What Explorer shows of the program, not a window: skipped to its last END.
+        while (!At("BEGIN") && at_ + 1 < tokens_.size()) Take();
+        int depth = 0;
+        do {
+          const std::string token = Take();
+          depth += token == "BEGIN" ? 1 : token == "END" ? -1 : 0;
+        } while (depth > 0 && at_ + 1 < tokens_.size());
       } else if (At("MENU") && Take() == "MENU" && Take() == "BEGIN" && Take() == "POPUP") {
         script_.menu.emplace_back(0, Text(Take()));
         Take();

@@ -1,14 +1,39 @@
 // Reads a simulated radio's state file and tells whether its flash holds a firmware family exactly as
-// the images of a folder give it, every image signed, and which serial number it has.
+// the images of a folder give it, every image signed, or was never touched, and which serial number it
+// has.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "RadioState.h"
 #include "images/LoadModule.h"
 
+namespace {
+
+bool SerialIs(const p25::RadioState& state, const char* expected) {
+  if (std::to_string(state.serialNumber) == expected) return true;
+  std::fprintf(stderr, "serial number %u, expected %s\n", state.serialNumber, expected);
+  return false;
+}
+
+// Nothing erased, nothing written: what a failure before boot mode must leave.
+int CheckUntouched(const p25::RadioState& state, const char* serial) {
+  int failures = SerialIs(state, serial) ? 0 : 1;
+  if (!state.regions.empty()) {
+    std::fprintf(stderr, "flash was erased at 0x%X\n", state.regions.front().start);
+    ++failures;
+  }
+  if (failures == 0) std::printf("radio untouched, serial number %u\n", state.serialNumber);
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: %s STATE FIRMWARE_DIR 503|501 SERIAL\n", argv[0]);
+  const bool untouched = argc == 4 && std::string(argv[2]) == "untouched";
+  if (argc != 5 && !untouched) {
+    std::fprintf(stderr, "usage: %s STATE FIRMWARE_DIR 503|501 SERIAL\n       %s STATE untouched SERIAL\n",
+                 argv[0], argv[0]);
     return 2;
   }
   p25::RadioState state;
@@ -18,6 +43,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read radio state %s: %s\n", argv[1], error.c_str());
     return 1;
   }
+  if (untouched) return CheckUntouched(state, argv[3]);
   const std::string family = argv[3];
   const char* const images503[] = {"controlA", "controlB", "dsp"};
   const char* const images501[] = {"control", "dsp501"};
@@ -49,10 +75,7 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
-  if (std::to_string(state.serialNumber) != argv[4]) {
-    std::fprintf(stderr, "serial number %u, expected %s\n", state.serialNumber, argv[4]);
-    ++failures;
-  }
+  if (!SerialIs(state, argv[4])) ++failures;
   if (failures == 0) std::printf("radio holds the %s family, serial number %u\n", family.c_str(), state.serialNumber);
   return failures == 0 ? 0 : 1;
 }

@@ -16,14 +16,13 @@
 #include "PlaceholderSignature.h"
 #include "SimulatedLine.h"
 #include "SimulatedRadio.h"
-#include "engine/UpdateEngine.h"
-#include "engine/VersionAreaView.h"
+#include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
-#include "images/VersionArea.h"
 #include "images/LoadModule.h"
 #include "platform/Clock.h"
 #include "session/RadioLink.h"
 #include "support/FakeHost.h"
+#include "support/FolderFirmware.h"
 
 namespace p25 {
 inline void PrintTo(UpdateState state, std::ostream* out) { *out << UpdateStateName(state); }
@@ -94,21 +93,20 @@ inline SimulatedRadio::Options RadioOptions() {
   return options;
 }
 
+// An updater with the tests' own full-size set unless a set is handed in.
 struct EngineRig {
   explicit EngineRig(SimulatedRadio::Options options = RadioOptions(), const ResourceSource* resources = nullptr)
       : radio(options),
-        link(MakeLine(), clock),
         host(clock),
-        catalogue(resources != nullptr ? *resources : EmbeddedResources()),
-        engine(link, catalogue, host, clock, Ports()) {
+        session(MakeLine(), clock, host, Ports(), resources != nullptr ? *resources : GeneratedFirmware()),
+        link(session.Link()),
+        catalogue(session.Catalogue()),
+        engine(session.Engine()) {
     folder = std::filesystem::temp_directory_path() /
              ("p25engine-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(folder);
     engine.SetRecoveryDirectory(folder.string());
-    catalogue.LoadAll();
-    ShowVersionArea(host, DescribeVersionArea(catalogue));
-    engine.Initialise();
-    for (const std::string& notice : catalogue.AvailabilityMessages()) host.ShowMessage(notice);
+    session.Start();
   }
   ~EngineRig() {
     std::error_code ignored;
@@ -136,9 +134,9 @@ struct EngineRig {
   }
   bool RunUntilFinished(int maxTicks = 100000) {
     for (int i = 0; i < maxTicks; ++i) {
-      if (engine.currentState == UpdateState::Finished) return true;
+      if (engine.CurrentState() == UpdateState::Finished) return true;
       if (!host.timers.PumpOnce(engine, clock)) return false;
-      if (states.empty() || states.back() != engine.previousState) states.push_back(engine.previousState);
+      if (states.empty() || states.back() != engine.PreviousState()) states.push_back(engine.PreviousState());
       ++ticks;
     }
     return false;
@@ -151,10 +149,11 @@ struct EngineRig {
   SimulatedRadio radio;
   SimulatedLine* line = nullptr;
   LineTap* tap = nullptr;
-  RadioLink link;
   FakeHost host;
-  ImageCatalogue catalogue;
-  UpdateEngine engine;
+  UpdateSession session;
+  RadioLink& link;
+  ImageCatalogue& catalogue;
+  UpdateEngine& engine;
   std::filesystem::path folder;
   std::vector<UpdateState> states;
   int ticks = 0;

@@ -2,7 +2,11 @@
 // and the dispatcher's handling of states that do not exist.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <iterator>
+
 #include "EngineRig.h"
+#include "support/EngineTestAccess.h"
 #include "engine/RecoveryFile.h"
 
 namespace p25::testing {
@@ -40,12 +44,12 @@ INSTANTIATE_TEST_SUITE_P(Engine, Estimate,
                                            // Beyond what 32 bits hold: 5000 s elapsed on a slow line.
                                            EstimateCase{5000, 6000, 1000000, "13888 mins  53 secs"}));
 
-TEST(Progress, CarriedFamiliesSumToTheirTotals) {
+TEST(Progress, FullSizeFamiliesSumToTheirTotals) {
   EngineRig rig;
   UpdateProgress progress = rig.engine.ComputeProgress();
   EXPECT_EQ(progress.bytesRemaining, 760500);
   EXPECT_EQ(progress.percent, 0);
-  rig.engine.family501 = true;
+  EngineTestAccess::SetFamily501(rig.engine, true);
   progress = rig.engine.ComputeProgress();
   EXPECT_EQ(progress.bytesRemaining, 638876);
   EXPECT_EQ(progress.familyBytesDone, 0);
@@ -75,10 +79,10 @@ TEST(Dispatcher, StateThatNamesNothingFailsInTheSameTick) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   rig.engine.OnUpdateClicked();
-  rig.engine.currentState = static_cast<UpdateState>(kLastUpdateState + 1);
+  EngineTestAccess::SetCurrentState(rig.engine, static_cast<UpdateState>(kLastUpdateState + 1));
   rig.engine.Tick();
-  EXPECT_EQ(rig.engine.previousState, UpdateState::Failed);
-  EXPECT_EQ(rig.engine.currentState, UpdateState::Finished);
+  EXPECT_EQ(rig.engine.PreviousState(), UpdateState::Failed);
+  EXPECT_EQ(rig.engine.CurrentState(), UpdateState::Finished);
   EXPECT_EQ(rig.ErrorLine(), "Error: Invalid next state detected");
 }
 
@@ -89,11 +93,87 @@ TEST(Dispatcher, StateChangePausesThreeSecondsButStayingDoesNot) {
   const uint64_t before = rig.clock.ElapsedMs();
   rig.engine.Tick();  // enters Start
   EXPECT_EQ(rig.clock.ElapsedMs() - before, 3000u);
-  rig.engine.currentState = UpdateState::Finished;
-  rig.engine.previousState = UpdateState::Finished;
+  EngineTestAccess::SetStates(rig.engine, UpdateState::Finished, UpdateState::Finished);
   const uint64_t resting = rig.clock.ElapsedMs();
   rig.engine.Tick();
   EXPECT_EQ(rig.clock.ElapsedMs(), resting);
+}
+
+// What entering each state puts on the activity line (nullptr: it keeps what was there) and which of
+// the overall bar, the image bar, the time readout and the bytes readout it shows (upper case) or
+// hides (lower case).
+struct EntryCase {
+  UpdateState state;
+  const char* text;
+  const char* readouts;
+};
+
+constexpr char kInit[] = "Initializing transfer";
+constexpr char kEraseControl[] = "Erasing CONTROL code in radio";
+constexpr char kEraseDsp[] = "Erasing DSP code in radio";
+constexpr char kWriteDsp[] = "Downloading DSP code to radio";
+
+using S = UpdateState;
+const EntryCase kEntries[] = {
+    {S::Start, " ", ""},
+    {S::PrepareImages, kInit, ""},
+    {S::Identify, kInit, ""},
+    {S::SaveRecovery, kInit, ""},
+    {S::CheckSerial, kInit, ""},
+    {S::BootMode, "Instructing radio to enter FLASH mode", "OSB"},
+    {S::DownloadFlash, "Downloading FLASH code to radio", ""},
+    {S::SignFlash, nullptr, ""},
+    {S::ExecuteFlash, "Instructing radio to execute FLASH code", ""},
+    {S::SetBaudRate, "Sending baud rate to radio", "T"},
+    {S::CheckCompatibility, "Checking target for compatibility", ""},
+    {S::EraseControlA, kEraseControl, ""},
+    {S::EraseControlB, kEraseControl, ""},
+    {S::EraseControl, kEraseControl, ""},
+    {S::WriteControlA, "Downloading CONTROL code block 1 to radio", ""},
+    {S::SignControlA, nullptr, ""},
+    {S::WriteControlB, "Downloading CONTROL code block 2 to radio", ""},
+    {S::SignControlB, nullptr, ""},
+    {S::WriteControl, "Downloading CONTROL code to radio", ""},
+    {S::SignControl, nullptr, ""},
+    {S::EraseDsp, kEraseDsp, ""},
+    {S::EraseDsp501, kEraseDsp, ""},
+    {S::WriteDsp, kWriteDsp, ""},
+    {S::SignDsp, nullptr, ""},
+    {S::WriteDsp501, kWriteDsp, ""},
+    {S::SignDsp501, nullptr, ""},
+    {S::RebootRadio, "Instructing radio to reboot", ""},
+    {S::AwaitRestart, "Completing Update", "s"},
+    {S::RestoreSerial, nullptr, ""},
+    {S::Complete, nullptr, ""},
+    {S::Failed, nullptr, "st"},  // the error line takes their place
+    {S::Finished, nullptr, ""},
+};
+
+TEST(Dispatcher, EveryStateEntersWithItsActivityTextAndReadouts) {
+  static_assert(std::size(kEntries) == kLastUpdateState - kFirstUpdateState + 1);
+  const std::pair<char, int> readouts[] = {
+      {'O', kIdOverallProgress}, {'S', kIdStepProgress}, {'T', kIdTimeValue}, {'B', kIdBytesValue}};
+  for (const EntryCase& entry : kEntries) {
+    SCOPED_TRACE(UpdateStateName(entry.state));
+    for (bool shownBefore : {false, true}) {
+      SmallFirmware firmware;
+      EngineRig rig(RadioOptions(), &firmware);
+      rig.engine.OnUpdateClicked();
+      for (auto [letter, id] : readouts) rig.host.ShowControl(id, shownBefore);
+      rig.engine.Values().ActivityText = "(before)";
+      rig.host.activities.clear();
+      EngineTestAccess::SetStates(rig.engine, entry.state, static_cast<S>(0));
+      rig.engine.Tick();
+      ASSERT_FALSE(rig.host.activities.empty());
+      EXPECT_EQ(rig.host.activities.front(), entry.text != nullptr ? entry.text : "(before)");
+      std::string changed, expected;
+      for (auto [letter, id] : readouts)
+        if (rig.host.Visible(id) != shownBefore) changed += shownBefore ? static_cast<char>(letter | 0x20) : letter;
+      for (const char* c = entry.readouts; *c != 0; ++c)
+        if ((std::islower(*c) != 0) == shownBefore) expected += *c;
+      EXPECT_EQ(changed, expected) << (shownBefore ? "hidden" : "shown");
+    }
+  }
 }
 
 TEST(Dispatcher, WatchdogOutsideTheRebootWaitIsIgnored) {
@@ -102,7 +182,7 @@ TEST(Dispatcher, WatchdogOutsideTheRebootWaitIsIgnored) {
   rig.engine.OnUpdateClicked();
   rig.engine.Tick();
   rig.engine.OnTimer(kRebootWatchdogTimer);
-  EXPECT_EQ(rig.engine.currentState, UpdateState::PrepareImages);
+  EXPECT_EQ(rig.engine.CurrentState(), UpdateState::PrepareImages);
   EXPECT_EQ(rig.engine.Values().ErrorDetail, "");
 }
 

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 
 #include "EngineRig.h"
 #include "engine/RecoveryFile.h"
 #include "platform/StopSignal.h"
+#include "support/Wire.h"
 
 namespace p25::testing {
 namespace {
@@ -21,6 +23,7 @@ const std::vector<uint8_t> kWriteFlash = {0xDB, 0x18, 0x11};
 const std::vector<uint8_t> kSetSerialNumber = {0xDB, 0x1D, 0x11};
 const std::vector<uint8_t> kChangeBaudRate = {0xDB, 0x1A, 0x11};
 const std::vector<uint8_t> kReadSerialNumber = {0xDB, 0x1D, 0x15};
+const std::vector<uint8_t> kReboot = {0xDB, 0x19, 0x14};
 
 // The state whose handler failed the update.
 S FailedIn(const EngineRig& rig) { return rig.states.size() > 1 ? rig.states[rig.states.size() - 2] : S::Start; }
@@ -153,6 +156,37 @@ TEST(FailurePath, SignatureRefusedTenTimes) {
   EXPECT_EQ(rig.radio.Stats().signaturesRefused, 10);
 }
 
+struct AuthenticationCase {
+  uint16_t signatureId;
+  uint32_t hwFeatures;
+  S failedIn;
+  const char* image;
+};
+
+class AuthenticationFailure : public ::testing::TestWithParam<AuthenticationCase> {};
+
+TEST_P(AuthenticationFailure, NamesTheImageWhoseSignatureTheRadioRefusedTenTimes) {
+  SmallFirmware firmware;
+  firmware.Replace("SGNFILE", GetParam().signatureId, std::string(20, 'x'));
+  auto options = RadioOptions();
+  options.hwFeatures = GetParam().hwFeatures;
+  EngineRig rig(options, &firmware);
+  ASSERT_TRUE(rig.RunUpdate());
+  ExpectFailedWith(rig, std::string("Error: ") + GetParam().image +
+                            " Image Authentication Failure; Negative confirmation received from radio");
+  EXPECT_EQ(FailedIn(rig), GetParam().failedIn);
+  EXPECT_EQ(rig.radio.Stats().signaturesRefused, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, AuthenticationFailure,
+                         ::testing::Values(AuthenticationCase{101, 1, S::SignFlash, "Flash"},
+                                           AuthenticationCase{103, 1, S::SignControlA, "CONTROL Block 1"},
+                                           AuthenticationCase{102, 1, S::SignControlB, "CONTROL Block 2"},
+                                           AuthenticationCase{104, 1, S::SignDsp, "DSP"},
+                                           AuthenticationCase{185, 2, S::SignControl, "CONTROL"},
+                                           AuthenticationCase{186, 2, S::SignDsp501, "DSP"}),
+                         [](const auto& info) { return std::string(UpdateStateName(info.param.failedIn)); });
+
 TEST(FailurePath, SignatureRefusedNineTimesThenAccepted) {
   SmallFirmware firmware;
   auto options = RadioOptions();
@@ -179,7 +213,7 @@ TEST(FailurePath, EveryRateRefusedThreeTimesEndsTheUpdate) {
   EngineRig rig(RadioOptions(), &firmware);
   rig.tap->Lose(kChangeBaudRate, 1000);
   ASSERT_TRUE(rig.RunUpdate(5000));
-  EXPECT_EQ(rig.engine.bootRetryCount, 3);
+  EXPECT_EQ(rig.engine.BootRetryCount(), 3);
   // Each retry downloads the whole FLASH code again.
   EXPECT_EQ(std::count(rig.states.begin(), rig.states.end(), S::SignFlash), 4);
   EXPECT_EQ(rig.engine.Values().selectedBaudIndex, 0);
@@ -249,6 +283,98 @@ TEST(FailurePath, OkFollowedByFailingEsnWaitsForAFreshOk) {
   EXPECT_EQ(rig.tap->lost, 3);
 }
 
+struct StepFailureCase {
+  const char* what;
+  S faultFrom;  // the fault starts once the engine is about to run this state
+  std::function<void(EngineRig&)> fault;
+  const char* line;
+  int reboots;
+};
+
+class StepFailure : public ::testing::TestWithParam<StepFailureCase> {};
+
+TEST_P(StepFailure, EndsWithItsOwnErrorLineAndKeepsTheRecord) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  while (rig.engine.CurrentState() != GetParam().faultFrom) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  GetParam().fault(rig);
+  ASSERT_TRUE(rig.RunUntilFinished());
+  ExpectFailedWith(rig, GetParam().line);
+  EXPECT_EQ(rig.radio.Stats().reboots, GetParam().reboots);
+  EXPECT_FALSE(rig.host.timers.Running(kRebootWatchdogTimer));
+  EXPECT_EQ(std::filesystem::exists(rig.RecoveryFile()), GetParam().faultFrom != S::Start);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, StepFailure,
+    ::testing::Values(
+        StepFailureCase{"recovery file", S::Start,
+                        [](EngineRig& rig) {
+                          // A folder under a plain file cannot be made, whoever runs the test.
+                          std::ofstream(rig.folder / "plain") << "x";
+                          rig.engine.SetRecoveryDirectory((rig.folder / "plain" / "sub").string());
+                        },
+                        "Error: Can not write to drive", 0},
+        StepFailureCase{"reboot lost", S::RebootRadio, [](EngineRig& rig) { rig.tap->Lose(kReboot, 3); },
+                        "Error: Failed to receive frame from radio", 0},
+        StepFailureCase{"wait window", S::RebootRadio, [](EngineRig& rig) { rig.host.pleaseWaitWorks = false; },
+                        "Error: Failed to display wait warning", 1},
+        StepFailureCase{"port after reboot", S::RebootRadio, [](EngineRig& rig) { rig.line->SetOpenFails(true); },
+                        "Error: Failed to open port; Failed to open communications port", 1}),
+    [](const auto& info) {
+      std::string name = info.param.what;
+      std::replace(name.begin(), name.end(), ' ', '_');
+      return name;
+    });
+
+TEST(FailurePath, CancelDuringTheRebootWaitLeavesNothingToEndTheNextUpdatesWait) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  while (rig.engine.PreviousState() != S::AwaitRestart) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  ASSERT_TRUE(rig.host.timers.Running(kRebootWatchdogTimer) && rig.host.pleaseWaitOpen);
+  rig.engine.OnUpdateClicked();
+  EXPECT_FALSE(rig.host.timers.Running(kRebootWatchdogTimer));
+  EXPECT_FALSE(rig.host.pleaseWaitOpen);
+  EXPECT_FALSE(rig.link.IsOpen());
+  // An expiry already queued when the wait was cancelled (a window may still deliver one) shows nothing.
+  rig.engine.OnTimer(kRebootWatchdogTimer);
+  EXPECT_EQ(rig.ErrorLine(), "");
+  EXPECT_EQ(rig.host.beeps, 0);
+  rig.clock.SleepMs(10000);  // the radio finishes its restart
+  ASSERT_TRUE(rig.RunUpdate());
+  EXPECT_EQ(rig.engine.Values().ActivityText, "Update Completed Succesfully");
+  EXPECT_EQ(rig.host.pleaseWaitOpened, 2);
+  EXPECT_EQ(rig.radio.Stats().reboots, 2);
+}
+
+TEST(FailurePath, DifferentEsnAfterTheRebootCompletesAsUnrestoredAndKeepsTheFirstRecord) {
+  SmallFirmware firmware;
+  EngineRig rig(RadioOptions(), &firmware);
+  rig.engine.OnUpdateClicked();
+  while (rig.engine.PreviousState() != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  const std::filesystem::path firstRecord = rig.RecoveryFile();
+  // While the radio restarts another one is attached: the same serial number and flash, another ESN;
+  // it is told to reboot so that it says "OK" in its turn.
+  auto options = RadioOptions();
+  options.esnLow = 0x5555;
+  options.startRate = 9600;
+  SimulatedRadio other(options);
+  other.Memory() = rig.radio.Memory();
+  rig.radio = std::move(other);
+  for (uint8_t byte : test::Wire({0x19, 0x14, 0x00})) rig.radio.Hear(rig.clock.ElapsedMicros(), byte, 9600);
+  ASSERT_TRUE(rig.RunUntilFinished());
+  EXPECT_EQ(rig.engine.RadioEsn(), "12345555");
+  ASSERT_EQ(rig.host.notices.size(), 1u);
+  EXPECT_EQ(rig.engine.Values().ActivityText,
+            "Update completed, but the radio's settings were not restored: check the radio's serial number. "
+            "The update may have to be restarted");
+  EXPECT_EQ(rig.host.Text(kIdUpdateButton), "&OK");
+  EXPECT_TRUE(std::filesystem::exists(firstRecord));
+  EXPECT_EQ(rig.engine.RadioSerialNumber(), 12345);
+}
+
 TEST(FailurePath, RestoreNotAnsweredKeepsTheRecoveryFile) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
@@ -262,7 +388,7 @@ TEST(FailurePath, MissingRecoveryFileAtTheEndAsksToCheckTheSerialNumber) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   std::filesystem::remove(rig.RecoveryFile());
   ASSERT_TRUE(rig.RunUntilFinished());
   ASSERT_EQ(rig.host.notices.size(), 1u);
@@ -276,7 +402,7 @@ TEST(FailurePath, CancelInTheMiddleStopsEverythingAndKeepsTheRecord) {
   SmallFirmware firmware;
   EngineRig rig(RadioOptions(), &firmware);
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != S::WriteControlB) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != S::WriteControlB) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   rig.engine.OnUpdateClicked();
   EXPECT_FALSE(rig.host.timers.Running(kUpdateTimer));
   EXPECT_FALSE(rig.link.IsOpen());
@@ -321,7 +447,7 @@ TEST_P(KeptCopy, RecoveryFileStays) {
   EngineRig rig(options, &firmware);
   rig.host.answers = {true};
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != S::RebootRadio) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   if (!c.fileAtTheEnd.empty()) std::ofstream(rig.RecoveryFile(), std::ios::binary | std::ios::trunc) << c.fileAtTheEnd;
   if (c.folderInstead) {
     std::filesystem::remove(rig.RecoveryFile());
@@ -380,7 +506,7 @@ TEST_P(StopRequested, SendsNothingMoreAndSaysWhereTheRadioIs) {
   rig.clock.WatchStop(&stop);
   rig.link.WatchStop(&stop);
   rig.engine.OnUpdateClicked();
-  while (rig.engine.previousState != GetParam().reached) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
+  while (rig.engine.PreviousState() != GetParam().reached) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));
   stop.Raise();
   const int requests = rig.radio.Stats().requests;
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(rig.host.timers.PumpOnce(rig.engine, rig.clock));

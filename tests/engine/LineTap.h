@@ -1,6 +1,7 @@
 #pragma once
 // A cable fault between the updater and the simulated radio: frames that start with given bytes are
-// lost on their way to the radio a given number of times, after letting some pass.
+// lost on their way to the radio a given number of times, after letting some pass. It keeps every
+// write the updater made, lost or not.
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -48,6 +49,7 @@ public:
       bytesWritten = count;
       return true;
     }
+    written.emplace_back(data, data + count);
     for (Rule& rule : rules_) {
       if (count < rule.prefix.size() || !std::equal(rule.prefix.begin(), rule.prefix.end(), data)) continue;
       if (rule.pass > 0) {
@@ -75,6 +77,7 @@ public:
   }
 
   int lost = 0;
+  std::vector<std::vector<uint8_t>> written;
 
 private:
   bool Gone(uint32_t error) {

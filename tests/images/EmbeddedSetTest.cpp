@@ -9,8 +9,6 @@
 namespace p25 {
 namespace {
 
-#ifdef P25_PLACEHOLDER_FIRMWARE
-
 bool IsLowerHexLineEndingCrLf(std::string_view line) {
   for (char c : line.substr(0, 4))
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
@@ -20,6 +18,7 @@ bool IsLowerHexLineEndingCrLf(std::string_view line) {
 // The generated set loads into every slot with the carried header values, is written as the carried
 // images are, and reads back through ReadBlock exactly as the simulated radio checks it.
 TEST(EmbeddedPlaceholderSet, FillsEverySlotAndMatchesItsSignatures) {
+  if (!P25_PLACEHOLDER_FIRMWARE) GTEST_SKIP() << "the build embeds a given set";
   const struct {
     SlotName slot;
     uint32_t startAddress;
@@ -61,8 +60,6 @@ TEST(EmbeddedPlaceholderSet, FillsEverySlotAndMatchesItsSignatures) {
     EXPECT_EQ(signer.Finish(), stored) << name;
   }
 }
-
-#endif
 
 // Whatever set was embedded, a loaded image reads the embedded bytes in place rather than a copy.
 TEST(EmbeddedSet, ImagesAreUsedWhereTheyLie) {

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
+#include <utility>
+
+#ifdef __linux__
+#include <unistd.h>
+#endif
 
 #include "ImageTestSupport.h"
 #include "images/LoadModule.h"
@@ -59,6 +65,31 @@ TEST(FileVariants, NameThePathWhenAFileDoesNotLoad) {
   EXPECT_EQ(CreateFileModule(empty.Folder(), error), nullptr);
   EXPECT_FALSE(error.empty());
 }
+
+#ifdef __linux__
+// What ordinary files never do: a pipe cannot seek, and a kernel attribute claims a page but reads
+// back a few bytes.
+TEST(FileVariants, SayWhenTheFileSystemFailsOrAFileReadsShort) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const std::string pipe = "/proc/self/fd/" + std::to_string(ends[0]);
+  const std::string attribute = "/sys/devices/system/cpu/online";
+  const bool haveAttribute = std::filesystem::exists(attribute);
+  for (const auto& [path, text] : {std::pair{pipe, std::string("File I/O Error")},
+                                   std::pair{attribute, "Failed to read " + attribute}}) {
+    if (path == attribute && !haveAttribute) continue;
+    std::string error;
+    EXPECT_EQ(CreateFileModule(path, error), nullptr);
+    EXPECT_EQ(error, text);
+    error.clear();
+    EXPECT_EQ(CreateFileSignature(path, error), nullptr);
+    EXPECT_EQ(error, text);
+  }
+  ::close(ends[0]);
+  ::close(ends[1]);
+  if (!haveAttribute) GTEST_SKIP() << "no " << attribute;
+}
+#endif
 
 TEST(ResourceVariants, NameTheSlotWhenAResourceIsMissingOrDamaged) {
   test::MemoryResources resources;

@@ -110,6 +110,40 @@ TEST_F(Port, WaitEndsWhenAByteArrivesButANominalWaitIsNeverCutShort) {
   EXPECT_EQ(NowMs(), 500u);
 }
 
+TEST_F(Port, AFailedReadIsATickOfTheWaitAndFlushInputEmptiesTheBufferAnyway) {
+  device->Deliver(Bytes{0x55}, 50);
+  device->FailNext(Op::Read, 2, 5);
+  port.StartTimer(500);
+  EXPECT_EQ(Next(), 0x55);
+  EXPECT_EQ(NowMs(), 50u);
+  // Failing to the end, the wait is served whole and the read's error stands...
+  device->FailNext(Op::Read, 20, 5);
+  port.StartTimer(100);
+  uint8_t byte = 0;
+  bool got = true;
+  EXPECT_FALSE(port.NextByte(byte, got) || got);
+  EXPECT_EQ(NowMs(), 150u);
+  ExpectError(3, "Failed to read from serial port", 5);
+  // ...which a frame's receiver replaces with its own.
+  port.StartTimer(100);
+  EXPECT_FALSE(port.ReceiveFrame(frame));
+  ExpectError(3, "Failed to receive frame from radio");
+
+  device->Deliver(Hex("01 02 03"));
+  port.StartTimer(10);
+  EXPECT_EQ(Next(), 0x01);
+  device->FailNext(Op::Read, 1, 6);
+  EXPECT_FALSE(port.FlushInput());
+  EXPECT_EQ(port.Available(), 0u);
+  ExpectError(3, "Failed to read from serial port", 6);
+  // A request whose flush fails is not sent on that try; the next try follows at once.
+  device->AfterNextWrite(kAck);
+  device->FailNext(Op::Read, 1, 7);
+  EXPECT_TRUE(port.SendWithAck(Frame(Hex("1A 11 04 00 00 4B 00"))));
+  EXPECT_EQ(device->Writes().size(), 1u);
+  EXPECT_EQ(NowMs(), 250u);
+}
+
 // The frame exchanges on the same port.
 using FrameExchange = Port;
 

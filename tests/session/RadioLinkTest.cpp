@@ -24,12 +24,14 @@ protected:
       EXPECT_EQ(a, activity);
     }
   }
-  // A console that answers every second carriage return at 9600 baud.
-  void Console(const Bytes& answer) {
-    radio->SetPeer([answer, returns = 0](const Bytes& written, ScriptedDevice& device) mutable {
+  // A console that answers every second carriage return at 9600 baud; the write after the first
+  // `failAfter` ones fails.
+  void Console(const Bytes& answer, size_t failAfter = SIZE_MAX) {
+    radio->SetPeer([answer, failAfter, returns = 0](const Bytes& written, ScriptedDevice& device) mutable {
       std::vector<ScriptedDevice::Reply> out;
       if (device.BaudRate() == 9600 && written == Bytes{0x0D} && ++returns % 2 == 0)
         out.push_back({answer, 20});
+      if (device.Writes().size() == failAfter) device.FailNext(Op::Write, 1, 5);
       return out;
     });
   }
@@ -116,10 +118,18 @@ TEST_F(Session, RefusedOrUnansweredCommandsLeaveOutputsAsTheyPromise) {
   EXPECT_EQ(radio->Writes().size(), 3u);
 
   radio->ClearRecords();
-  const Bytes data(251, 0);
+  const Bytes data(256, 0);
   EXPECT_FALSE(link.WriteFlash(0, 251, data.data()) || link.DownloadBootCode(0, 251, data.data()));
   ExpectStatus("Too much data for message", 6);
+  EXPECT_FALSE(link.SendSignature(256, data.data()));
+  ExpectStatus("Too much data for message", 6);
   EXPECT_TRUE(radio->Writes().empty());
+  // 255 bytes fill the information field exactly.
+  radio->SetPeer(Radio(Hex("35 12 00")));
+  EXPECT_TRUE(link.SendSignature(255, data.data()));
+  ASSERT_EQ(radio->Writes().size(), 2u);
+  EXPECT_EQ(ToHex(*Message(radio->Writes()[0].bytes)).substr(0, 9), "35 11 FF ");
+  EXPECT_EQ(Message(radio->Writes()[0].bytes)->size(), 258u);
 }
 
 TEST_F(Session, ConnectTalksToTheConsoleAt19200ThenProbesAt9600) {
@@ -168,6 +178,31 @@ TEST_F(Session, ConnectSucceedsOnTheReopenWhateverTheProbeHeard) {
   EXPECT_FALSE(link.Connect(com1));
   EXPECT_FALSE(link.IsOpen());
   ExpectStatus("Failed to read from serial port", 3, ScriptedDevice::kBadHandle);
+}
+
+TEST_F(Session, AFailedConsoleWriteSkipsTheRestOfItsStepButConnectGoesOn) {
+  const struct {
+    size_t failAfter;
+    const char *at19200, *at9600, *text;
+  } cases[] = {
+      // The wake-up fails: no rate command.
+      {0, "", "0D 0D 0D 0D", ""},
+      {5, "0D 0D 2F 62 61", "0D 0D 0D 0D", ""},
+      // The probe's first pair fails: no second pair, and the write's error is what stays.
+      {16, "0D 0D 2F 62 61 75 64 20 39 36 30 30 0D 0D 0D 0D", "", "Failed to write to serial port"},
+      {17, "0D 0D 2F 62 61 75 64 20 39 36 30 30 0D 0D 0D 0D", "0D", "Failed to write to serial port"},
+  };
+  for (const auto& c : cases) {
+    radio->ClearRecords();
+    Console(Hex("0D 0A 3E 20"), c.failAfter);
+    if (c.failAfter == 0) radio->FailNext(Op::Write, 1, 5);
+    EXPECT_TRUE(link.Connect(com1));
+    EXPECT_EQ(link.LastError(), c.text) << c.failAfter;
+    Bytes at19200, at9600;
+    for (const auto& w : radio->Writes()) (w.baudRate == 19200 ? at19200 : at9600).push_back(w.bytes[0]);
+    EXPECT_EQ(ToHex(at19200), c.at19200) << c.failAfter;
+    EXPECT_EQ(ToHex(at9600), c.at9600) << c.failAfter;
+  }
 }
 
 TEST_F(Session, PollForOkTakesOneByteACallAndWatchesTheLastTwo) {

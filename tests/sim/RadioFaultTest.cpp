@@ -165,12 +165,58 @@ TEST(RadioFaults, PowerLossAfterNWritesSilencesTheRadioUntilItIsPoweredAgain) {
   uint32_t serial = 0;
   EXPECT_FALSE(bench.link.ReadSerialNumber(serial));
 
-  // Powered again, the radio with half-written firmware waits in its boot loader.
+  // Powered again, the radio with half-written firmware waits in its boot loader, and stays on.
   bench.radio.PowerCycle();
   EXPECT_EQ(bench.radio.CurrentMode(), Mode::BootLoader);
   EXPECT_TRUE(bench.link.ReadSerialNumber(serial));
   EXPECT_TRUE(bench.radio.Flash().IsProgrammed(0x10000, 246 * 3));
   EXPECT_TRUE(bench.radio.Flash().IsErased(0x10000 + 246 * 3, 246 * 2));
+  EXPECT_FALSE(bench.link.WriteFlash(0x10000 + 246 * 3, 246, image.data() + 246 * 3));
+  EXPECT_EQ(bench.link.LastError(), kNegative) << "refused by the boot loader, not cut off again";
+}
+
+// Switched off and on, the radio comes up in its console unless an update was cut off after an erase;
+// its boot loader then reports serial number 0 until the firmware is whole again.
+TEST(RadioFaults, PowerCycleBringsUpTheConsoleOrAfterAnInterruptedEraseTheBootLoader) {
+  const struct {
+    const char* what;
+    void (*before)(Bench&);
+    Mode mode;
+    uint32_t rate;
+    uint32_t serial;
+  } cases[] = {
+      {"FLASH code raised to 38400, out of reach until switched off",
+       [](Bench& b) {
+         ASSERT_TRUE(b.link.ChangeBaudRate(38400));
+         uint32_t serial = 0;
+         EXPECT_FALSE(b.link.ReadSerialNumber(serial));
+       },
+       Mode::Console, 19200, 12345},
+      {"cut off while writing", [](Bench& b) { ASSERT_TRUE(b.link.EraseFlash(0x10000, 600)); }, Mode::BootLoader,
+       9600, 0},
+      {"image written and signed",
+       [](Bench& b) {
+         const auto image = MakeImage(600);
+         const auto signature = Sign(0x10000, image);
+         ASSERT_TRUE(b.link.EraseFlash(0x10000, 600));
+         ASSERT_TRUE(simtest::WriteImage(b.link, 0x10000, image));
+         ASSERT_TRUE(b.link.SendSignature(20, signature.data()));
+       },
+       Mode::Console, 19200, 12345},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bench bench(FlashCodeRadio());
+    OpenBench(bench);
+    c.before(bench);
+    bench.radio.PowerCycle();
+    EXPECT_EQ(bench.radio.CurrentMode(), c.mode);
+    EXPECT_EQ(bench.radio.Rate(), c.rate);
+    ASSERT_TRUE(bench.link.Connect(kPort));
+    uint32_t serial = 99;
+    ASSERT_TRUE(bench.link.ReadSerialNumber(serial)) << bench.link.LastError();
+    EXPECT_EQ(serial, c.serial);
+  }
 }
 
 }  // namespace

@@ -117,7 +117,8 @@ TEST(SimProgramOptions, ParsesIdentityModesAndFaults) {
        "--esn", "00C0ffee", "--hw-features", "2", "--start-rate", "9600", "--start-mode", "boot", "--unsigned-boot",
        "--accept-any-signature", "--reboot-time", "2500", "--noise", "5", "--corrupt-crc", "3", "--drop-request",
        "4", "--refuse-rate", "38400", "--refuse-rate", "19200", "--slow-erase", "120", "--refuse-signatures", "2",
-       "--no-ok", "--lose-serial", "--swap-after-identify", "--power-loss-after", "0"},
+       "--no-ok", "--lose-serial", "--swap-after-identify", "--power-loss-after", "0", "--pull-cable-after-writes",
+       "7", "--pull-cable-after-seconds", "2.5", "--replug-after-seconds", "0.05"},
       options, error))
       << error;
   const SimulatedRadio::Options& radio = options.radio;
@@ -143,6 +144,9 @@ TEST(SimProgramOptions, ParsesIdentityModesAndFaults) {
   EXPECT_TRUE(radio.faults.loseSerialOnErase);
   EXPECT_TRUE(radio.faults.swapAfterIdentify);
   EXPECT_EQ(radio.faults.powerLossAfterWrites, 0);
+  EXPECT_EQ(options.cable.pullAfterWrites, 7);
+  EXPECT_EQ(options.cable.pullAfterMicros, 2'500'000u);
+  EXPECT_EQ(options.cable.replugAfterMicros, 50'000u);
 }
 
 TEST(SimProgramOptions, RefusesBadOptionsWithAClearMessage) {
@@ -164,6 +168,14 @@ TEST(SimProgramOptions, RefusesBadOptionsWithAClearMessage) {
       {{"--link", "x", "--noise", "1001"}, "bad value for --noise: '1001' (expected a count up to 1000)"},
       {{"--link", "x", "--slow-erase", "1.5"}, "bad value for --slow-erase: '1.5' (expected seconds, 1 to 3600)"},
       {{"--link", ""}, "bad value for --link: '' (expected a path)"},
+      {{"--link", "x", "--pull-cable-after-writes", "0"},
+       "bad value for --pull-cable-after-writes: '0' (expected a count of 1 or more)"},
+      {{"--link", "x", "--replug-after-seconds", "1.2345"},
+       "bad value for --replug-after-seconds: '1.2345' (expected seconds, at most 86400, up to 3 decimals)"},
+      {{"--link", "x", "--pull-cable-after-seconds", "86400.001"},
+       "bad value for --pull-cable-after-seconds: '86400.001' (expected seconds, at most 86400, up to 3 decimals)"},
+      {{"--link", "x", "--pull-cable-after-seconds", "2."},
+       "bad value for --pull-cable-after-seconds: '2.' (expected seconds, at most 86400, up to 3 decimals)"},
   };
   for (const auto& c : cases) {
     ProgramOptions options;

@@ -1,6 +1,7 @@
 // The help, About and "Please Wait" windows, and leaving the program by Exit or the close box.
 #include <QPushButton>
 
+#include "Version.h"
 #include "WindowRig.h"
 
 namespace p25::testing {
@@ -80,13 +81,13 @@ private slots:
         if (!label->text().isEmpty()) version = label->text();
       blocked = QApplication::activeModalWidget() == about;
       SaveScreenshot(about, QStringLiteral("window-about.png"));
-      const UpdateState start = rig.Engine().previousState;
-      engineMoved = QTest::qWaitFor([&] { return rig.Engine().previousState != start; });
+      const UpdateState start = rig.Engine().PreviousState();
+      engineMoved = QTest::qWaitFor([&] { return rig.Engine().PreviousState() != start; });
       QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
     });
     rig.dialog->HelpAboutAction()->trigger();  // returns when the window is closed
     QCOMPARE(title, QStringLiteral("About Update"));
-    QCOMPARE(version, QStringLiteral("Update Version 4.0"));
+    QCOMPARE(version, QStringLiteral(P25_ABOUT_VERSION_TEXT));
     QVERIFY(blocked);
     QVERIFY(engineMoved);
     QVERIFY(!rig.dialog->AboutWindow().IsOpen());
@@ -142,9 +143,9 @@ private slots:
     QVERIFY(!rig.dialog->IsPleaseWaitOpen());
     QVERIFY(!rig.dialog->Timer(kUpdateTimer)->isActive());
     // No tick runs after the window has gone.
-    const UpdateState stopped = rig.Engine().previousState;
+    const UpdateState stopped = rig.Engine().PreviousState();
     QTest::qWait(200);
-    QCOMPARE(rig.Engine().previousState, stopped);
+    QCOMPARE(rig.Engine().PreviousState(), stopped);
   }
 };
 

@@ -46,13 +46,14 @@ inline SimulatedRadio::Options WindowRadio() {
 }
 
 struct WindowRig {
-  // With the small firmware set (less the resources named), or with the set the build carries.
+  // With the small firmware set (less the resources named), or with the tests' full-size set.
   explicit WindowRig(SimulatedRadio::Options options = WindowRadio(), std::set<uint16_t> missing = {},
-                     bool carriedSet = false)
+                     bool fullSet = false)
       : firmware(std::move(missing)), radio(options), paced(clock) {
     auto device = std::make_unique<SimulatedLine>(radio, clock);
     line = device.get();
-    const ResourceSource& resources = carriedSet ? EmbeddedResources() : firmware;
+    const ResourceSource& resources =
+        fullSet ? static_cast<const ResourceSource&>(GeneratedFirmware()) : firmware;
     dialog = std::make_unique<UpdateDialog>(std::move(device), paced, EngineRig::Ports(), resources);
     dialog->SetExitAction([this] { ++exitActions; });
     folder = std::filesystem::temp_directory_path() / ("p25window-" + std::to_string(::getpid()));
@@ -102,7 +103,7 @@ struct WindowRig {
     return QTest::qWaitFor(
         [&] {
           if (betweenTicks) betweenTicks();
-          return Engine().currentState == UpdateState::Finished;
+          return Engine().CurrentState() == UpdateState::Finished;
         },
         timeoutMs);
   }

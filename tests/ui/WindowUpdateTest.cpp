@@ -87,7 +87,7 @@ private slots:
     QCOMPARE(QString::fromStdString(rig.line->DeviceName()), QStringLiteral("\\\\.\\COM10"));
     QCOMPARE(rig.At<QComboBox>(kIdPortList)->currentText(), QStringLiteral("COM10"));
     // The radio refuses 38400; the list shows the rate the link settled on.
-    QVERIFY(QTest::qWaitFor([&] { return rig.Engine().previousState >= UpdateState::CheckCompatibility; }));
+    QVERIFY(QTest::qWaitFor([&] { return rig.Engine().PreviousState() >= UpdateState::CheckCompatibility; }));
     QCOMPARE(rig.At<QComboBox>(kIdBaudList)->currentText(), QStringLiteral("19200"));
     rig.Click(kIdUpdateButton);
     QCOMPARE(rig.At<QComboBox>(kIdBaudList)->currentText(), QStringLiteral("19200"));
@@ -107,10 +107,10 @@ private slots:
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
       UpdateEngine& engine = rig.Engine();
-      if (!rig.dialog->EngineBusy() || engine.previousState == engine.currentState) return;
-      const UpdateState before = engine.previousState;
+      if (!rig.dialog->EngineBusy() || engine.PreviousState() == engine.CurrentState()) return;
+      const UpdateState before = engine.PreviousState();
       rig.dialog->OnTimer(kUpdateTimer);
-      QCOMPARE(engine.previousState, before);
+      QCOMPARE(engine.PreviousState(), before);
       ++pausesProbed;
     });
     probe.start(1);
@@ -147,14 +147,14 @@ private slots:
     QVERIFY(!rig.dialog->Timer(kUpdateTimer)->isActive());
   }
 
-  void aRunningUpdateOfTheCarriedSet() {
+  void aRunningUpdateOfAFullSizeSet() {
     WindowRig rig(WindowRadio(), {}, true);
     rig.Start();
     rig.Click(kIdUpdateButton);
     // Well into the second CONTROL block, where every readout has something to say.
     QVERIFY(QTest::qWaitFor(
         [&] {
-          return rig.Engine().previousState == UpdateState::WriteControlB &&
+          return rig.Engine().PreviousState() == UpdateState::WriteControlB &&
                  !rig.Engine().Values().TimeRemainingText.empty() &&
                  rig.At<QProgressBar>(kIdStepProgress)->value() >= 40;
         },

@@ -19,6 +19,7 @@
 #include "UpdateDialog.h"
 #include "engine/ControlIds.h"
 #include "platform/Clock.h"
+#include "support/FolderFirmware.h"
 #include "ui/common/WindowDescription.h"
 
 namespace p25 {
@@ -29,7 +30,8 @@ protected:
   explicit MainWindowTest(SimulatedRadio::Options options = {}) : radio_(options) {
     auto line = std::make_unique<SimulatedLine>(radio_, clock_);
     line_ = line.get();
-    dialog_ = std::make_unique<UpdateDialog>(GetModuleHandleA(nullptr), std::move(line), clock_);
+    dialog_ = std::make_unique<UpdateDialog>(GetModuleHandleA(nullptr), std::move(line), clock_,
+                                             testing::GeneratedFirmware());
     folder_ = std::filesystem::temp_directory_path() / ("p25window-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder_);
     dialog_->Engine().SetRecoveryDirectory(folder_.string());
@@ -71,7 +73,7 @@ protected:
   // window's own timer never fires here, since nothing pumps messages.
   bool RunUntilFinished(int maxTicks = 20000) {
     for (int i = 0; i < maxTicks; ++i) {
-      if (dialog_->Engine().currentState == UpdateState::Finished) return true;
+      if (dialog_->Engine().CurrentState() == UpdateState::Finished) return true;
       clock_.SleepMs(kUpdateTimerPeriodMs);
       SendMessageA(Window(), WM_TIMER, kUpdateTimer, 0);
       sawPleaseWait_ = sawPleaseWait_ || dialog_->IsPleaseWaitOpen();
@@ -209,7 +211,7 @@ TEST_F(MainWindowTest, TheButtonStartsAndCancelsAnUpdate) {
 TEST_F(MainWindowTest, UpdatesTheRadioOnTheTenthPort) {
   SendMessageA(Item(kIdPortList), CB_SETCURSEL, 9, 0);
   Press(kIdUpdateButton);
-  ASSERT_TRUE(RunUntilFinished()) << UpdateStateName(dialog_->Engine().currentState) << ": " << Text(kIdActivityLine)
+  ASSERT_TRUE(RunUntilFinished()) << UpdateStateName(dialog_->Engine().CurrentState()) << ": " << Text(kIdActivityLine)
                                   << " / " << Text(kIdErrorLine);
 
   EXPECT_EQ(line_->DeviceName(), "\\\\.\\COM10");

@@ -111,6 +111,11 @@ public:
 
   bool Read(uint8_t* destination, size_t count, size_t& bytesRead) override {
     bytesRead = 0;
+    // A clean wait speaks only for the read that follows it.
+    struct Forget {
+      bool& flag;
+      ~Forget() { flag = false; }
+    } forget{waitedCleanly_};
     if (fd_ < 0) return FailWith(EBADF);
     if (count == 0) return true;
     if (lost_) return FailWith(lastError_);
@@ -122,7 +127,9 @@ public:
       }
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail();
-      // Nothing to read: a hung-up terminal says so only through poll (its reads just return 0).
+      // Nothing to read: a hung-up terminal says so only through poll (its reads just return 0). A
+      // wait that has just polled the line cleanly has asked already.
+      if (waitedCleanly_) return true;
       pollfd p{fd_, POLLIN, 0};
       if (::poll(&p, 1, 0) > 0 && (p.revents & kLossEvents) != 0) return Lose(EIO);
       return true;
@@ -176,7 +183,8 @@ public:
     pollfd p{fd_, POLLIN, 0};
     timespec ts{static_cast<time_t>(maxMicros / 1000000), static_cast<long>((maxMicros % 1000000) * 1000)};
     // A hang-up wakes this at once; the read that follows reports it, and the caller stops waiting.
-    ::ppoll(&p, 1, &ts, nullptr);
+    const int r = ::ppoll(&p, 1, &ts, nullptr);
+    waitedCleanly_ = r >= 0 && (p.revents & kLossEvents) == 0;
   }
 
 private:
@@ -199,6 +207,7 @@ private:
   SerialTimeouts timeouts_{};
   uint32_t lastError_ = 0;
   bool lost_ = false;
+  bool waitedCleanly_ = false;  // the last wait polled the line and saw no hang-up
 };
 
 }  // namespace

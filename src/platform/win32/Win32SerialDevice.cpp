@@ -13,6 +13,9 @@ namespace {
 
 // What ReadFile and WriteFile give once the port's device is gone (a USB adapter pulled, or under
 // Wine a terminal hung up): no answer can come any more.
+// ERROR_NO_SUCH_DEVICE, which not every SDK's headers define.
+constexpr DWORD kErrorNoSuchDevice = 433;
+
 bool IsLossError(DWORD code) {
   constexpr DWORD kErrorNoSuchDevice = 433;  // ERROR_NO_SUCH_DEVICE; mingw-w64's headers lack it
   switch (code) {
@@ -101,6 +104,15 @@ public:
     const auto asked = static_cast<DWORD>(std::min<size_t>(count, MAXDWORD));
     if (lost_) return FailWith(lastError_);
     if (!ReadFile(handle_, destination, asked, &got, nullptr)) return Lose();
+    // An empty read is how a removed adapter may first look; the driver's status call then fails.
+    DWORD errors = 0;
+    if (got == 0 && !ClearCommError(handle_, &errors, nullptr)) {
+      const DWORD code = GetLastError();
+      if (IsLossError(code)) {
+        lost_ = true;
+        return FailWith(code);
+      }
+    }
     bytesRead = got;
     return true;
   }

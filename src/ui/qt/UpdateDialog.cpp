@@ -18,8 +18,6 @@
 
 #include "Artwork.h"
 #include "WindowBuilder.h"
-#include "engine/VersionAreaView.h"
-#include "images/VersionArea.h"
 #include "ui/common/WindowDescription.h"
 
 namespace p25 {
@@ -31,9 +29,8 @@ UpdateDialog::UpdateDialog(std::unique_ptr<SerialDevice> device, Clock& clock, P
     : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       clock_(clock, painter_),
-      link_(std::make_unique<PaintingSerialDevice>(std::move(device), painter_), clock_),
-      catalogue_(resources),
-      engine_(link_, catalogue_, *this, clock_, std::move(ports)),
+      session_(std::make_unique<PaintingSerialDevice>(std::move(device), painter_), clock_, *this, std::move(ports),
+               resources),
       about_(this),
       help_(this),
       pleaseWait_(this) {
@@ -92,18 +89,16 @@ QTimer* UpdateDialog::Timer(int id) const {
 }
 
 bool UpdateDialog::InitDialog() {
-  WindowValues& values = engine_.Values();
-  ExchangeData(ExchangeDirection::ToControls, values);
   setWindowIcon(ProgramIcon());
-  catalogue_.LoadAll();
-  values.ErrorDetail.clear();
-  ShowVersionArea(*this, DescribeVersionArea(catalogue_));
-  engine_.Initialise();
+  session_.Start();
+  Control(kIdUpdateButton)->setFocus();
+  return true;
+}
 
+void UpdateDialog::FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) {
   auto* baudList = static_cast<QComboBox*>(Control(kIdBaudList));
-  for (int i = 0; i < kBaudRateCount; ++i) baudList->insertItem(i, QString::number(kBaudRates[i]));
+  for (int i = 0; i < rateCount; ++i) baudList->insertItem(i, QString::number(rates[i]));
   auto* portList = static_cast<QComboBox*>(Control(kIdPortList));
-  const PortTable& ports = engine_.Ports();
   int widest = 0;
   for (int i = 0; i < ports.Size(); ++i) {
     const QString shown = QString::fromStdString(ports.displayNames[static_cast<size_t>(i)]);
@@ -116,12 +111,6 @@ bool UpdateDialog::InitDialog() {
   portList->view()->setMinimumWidth(widest + units_.X(12));
 
   setWindowTitle(QString::fromLatin1(ui::kMainWindowTitle));
-  RefreshStatus();
-  for (int id : {kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue}) ShowControl(id, false);
-  for (const std::string& notice : catalogue_.AvailabilityMessages()) ShowMessage(notice);
-  ExchangeData(ExchangeDirection::ToControls, values);
-  Control(kIdUpdateButton)->setFocus();
-  return true;
 }
 
 void UpdateDialog::RunEngine(const std::function<void()>& call) {
@@ -129,7 +118,7 @@ void UpdateDialog::RunEngine(const std::function<void()>& call) {
   call();
   while (watchdogPending_ && !exited_) {
     watchdogPending_ = false;
-    engine_.OnTimer(kRebootWatchdogTimer);
+    session_.OnTimer(kRebootWatchdogTimer);
   }
   painter_.SetActive(false);
   // Input held back during the waits is otherwise delivered only with the next event from the window
@@ -140,7 +129,7 @@ void UpdateDialog::RunEngine(const std::function<void()>& call) {
 void UpdateDialog::OnUpdateClicked() {
   // Presses wait in the queue while the engine works; this only guards against a direct call.
   if (painter_.Active() || exited_) return;
-  RunEngine([this] { engine_.OnUpdateClicked(); });
+  RunEngine([this] { session_.PressUpdate(); });
 }
 
 void UpdateDialog::OnTimer(int id) {
@@ -150,7 +139,7 @@ void UpdateDialog::OnTimer(int id) {
     if (id == kRebootWatchdogTimer) watchdogPending_ = true;
     return;
   }
-  RunEngine([this, id] { engine_.OnTimer(id); });
+  RunEngine([this, id] { session_.OnTimer(id); });
 }
 
 void UpdateDialog::OnExitClicked() {
@@ -173,7 +162,7 @@ void UpdateDialog::OnHelpControls() { help_.Open(); }
 
 void UpdateDialog::OnHelpAbout() { about_.Run(); }
 
-void UpdateDialog::RefreshStatus() { engine_.RefreshStatus(); }
+void UpdateDialog::RefreshStatus() { session_.Engine().RefreshStatus(); }
 
 void UpdateDialog::ShowControl(int id, bool show) {
   if (QWidget* control = Control(id)) control->setVisible(show);

@@ -6,7 +6,7 @@
 
 #include "AuxDialogs.h"
 #include "DialogUnits.h"
-#include "engine/UpdateEngine.h"
+#include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
@@ -64,6 +64,7 @@ public:
   bool OpenPleaseWait() override;
   void ClosePleaseWait() override;
   bool IsPleaseWaitOpen() const override;
+  void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) override;
 
   // The control with this id, or null.
   QWidget* Control(int id) const;
@@ -71,8 +72,9 @@ public:
   QAction* HelpControlsAction() const { return helpControls_; }
   QAction* HelpAboutAction() const { return helpAbout_; }
   QTimer* Timer(int id) const;
-  UpdateEngine& Engine() { return engine_; }
-  RadioLink& Link() { return link_; }
+  UpdateSession& Session() { return session_; }
+  UpdateEngine& Engine() { return session_.Engine(); }
+  RadioLink& Link() { return session_.Link(); }
   ControlsHelpDialog& HelpWindow() { return help_; }
   PleaseWaitDialog& PleaseWaitWindow() { return pleaseWait_; }
   AboutDialog& AboutWindow() { return about_; }
@@ -91,9 +93,7 @@ private:
 
   QtWaitPainter painter_;
   PaintingClock clock_;
-  RadioLink link_;
-  ImageCatalogue catalogue_;
-  UpdateEngine engine_;
+  UpdateSession session_;
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;

@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/ControlIds.h"
-#include "engine/VersionAreaView.h"
-#include "images/VersionArea.h"
 #include "platform/SerialDevice.h"
 #include "ui/common/WindowDescription.h"
 
@@ -25,9 +23,8 @@ UpdateDialog::UpdateDialog(HINSTANCE instance, std::unique_ptr<SerialDevice> dev
     : instance_(instance),
       icon_(LoadIconA(instance, MAKEINTRESOURCEA(P25_IDI_PROGRAM))),
       clock_(clock, painter_),
-      link_(std::make_unique<PaintingSerialDevice>(std::move(device), painter_), clock_),
-      catalogue_(resources),
-      engine_(link_, catalogue_, *this, clock_, std::move(ports)),
+      session_(std::make_unique<PaintingSerialDevice>(std::move(device), painter_), clock_, *this, std::move(ports),
+               resources),
       about_(instance),
       help_(instance),
       pleaseWait_(instance) {}
@@ -89,7 +86,7 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<INT_PTR>(icon_);
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case kIdUpdateButton: RunEngine([this] { engine_.OnUpdateClicked(); }); return TRUE;
+        case kIdUpdateButton: RunEngine([this] { session_.PressUpdate(); }); return TRUE;
         case kIdExitButton: OnExitClicked(); return TRUE;
         case P25_ID_HELP_ABOUT: about_.Run(window_); return TRUE;
         case P25_ID_HELP_CONTROLS: help_.Open(window_); return TRUE;
@@ -98,7 +95,7 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
     case WM_TIMER:
       if (wParam == kUpdateTimer || wParam == kRebootWatchdogTimer)
-        RunEngine([this, wParam] { engine_.OnTimer(static_cast<int>(wParam)); });
+        RunEngine([this, wParam] { session_.OnTimer(static_cast<int>(wParam)); });
       return FALSE;
     case WM_CLOSE:
       OnExitClicked();
@@ -115,22 +112,11 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL UpdateDialog::InitDialog() {
-  WindowValues& values = engine_.Values();
-  ExchangeData(ExchangeDirection::ToControls, values);
   AddAboutToSystemMenu();
   SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-  catalogue_.LoadAll();
-  values.ErrorDetail.clear();
-  ShowVersionArea(*this, DescribeVersionArea(catalogue_));
-  engine_.Initialise();
-  FillLists();
-  SetWindowTextA(window_, ui::kMainWindowTitle);
-  engine_.RefreshStatus();
-  for (int id : {kIdTimeCaption, kIdTimeValue, kIdBytesCaption, kIdBytesValue}) ShowControl(id, false);
-  // Shown before the window is: the window appears once start-up is complete.
-  for (const std::string& notice : catalogue_.AvailabilityMessages()) ShowMessage(notice);
-  ExchangeData(ExchangeDirection::ToControls, values);
+  // Missing images are told before the window shows: it appears once start-up is complete.
+  session_.Start();
   return TRUE;
 }
 
@@ -143,14 +129,14 @@ void UpdateDialog::AddAboutToSystemMenu() {
   AppendMenuA(menu, MF_STRING, P25_IDM_ABOUT_BOX, text);
 }
 
-void UpdateDialog::FillLists() {
-  for (int i = 0; i < kBaudRateCount; ++i)
+void UpdateDialog::FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) {
+  for (int i = 0; i < rateCount; ++i)
     SendDlgItemMessageA(window_, kIdBaudList, CB_INSERTSTRING, static_cast<WPARAM>(i),
-                        reinterpret_cast<LPARAM>(std::to_string(kBaudRates[i]).c_str()));
-  const PortTable& ports = engine_.Ports();
+                        reinterpret_cast<LPARAM>(std::to_string(rates[i]).c_str()));
   for (int i = 0; i < ports.Size(); ++i)
     SendDlgItemMessageA(window_, kIdPortList, CB_INSERTSTRING, static_cast<WPARAM>(i),
                         reinterpret_cast<LPARAM>(ports.displayNames[static_cast<size_t>(i)].c_str()));
+  SetWindowTextA(window_, ui::kMainWindowTitle);
 }
 
 bool UpdateDialog::PaintMinimised() {

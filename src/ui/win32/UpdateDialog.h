@@ -5,7 +5,7 @@
 #include <string>
 
 #include "AuxDialogs.h"
-#include "engine/UpdateEngine.h"
+#include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
 #include "platform/Resources.h"
@@ -43,8 +43,9 @@ public:
   HWND Window() const { return window_; }
   // True while an engine call (a tick or a press) is in progress; the window then only paints.
   bool EngineBusy() const { return painter_.Active(); }
-  UpdateEngine& Engine() { return engine_; }
-  RadioLink& Link() { return link_; }
+  UpdateSession& Session() { return session_; }
+  UpdateEngine& Engine() { return session_.Engine(); }
+  RadioLink& Link() { return session_.Link(); }
   ControlsHelpDialog& Help() { return help_; }
   PleaseWaitDialog& PleaseWait() { return pleaseWait_; }
 
@@ -68,7 +69,7 @@ private:
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   BOOL InitDialog();
   void AddAboutToSystemMenu();
-  void FillLists();
+  void FillLists(const PortTable& ports, const uint32_t* rates, int rateCount) override;
   bool PaintMinimised();
   void OnExitClicked();
   // Runs an engine call with painting during its waits.
@@ -79,9 +80,7 @@ private:
   HICON icon_;
   Win32WaitPainter painter_;
   PaintingClock clock_;
-  RadioLink link_;
-  ImageCatalogue catalogue_;
-  UpdateEngine engine_;
+  UpdateSession session_;
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;
