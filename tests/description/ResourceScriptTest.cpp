@@ -114,13 +114,14 @@ public:
       if (head == "LANGUAGE") {
         Arguments();
       } else if (head == "STRINGTABLE" && Take() == "BEGIN") {
-        while (!At("END")) {
+        while (!At("END") && at_ + 1 < tokens_.size()) {
           const int id = Number(Take());
           script_.strings[id] = Text(Take());
         }
         Take();
       } else if (At("ICON") || At("BITMAP")) {
-        at_ += 2;
+        Take();
+        Take();
       } else if (At("VERSIONINFO")) {
         // What Explorer shows of the program, not a window: skipped to its last END.
         while (!At("BEGIN") && at_ + 1 < tokens_.size()) Take();
@@ -136,7 +137,8 @@ public:
           const std::vector<Tokens> item = Arguments(1);
           script_.menu.emplace_back(Number(item.at(1)[0]), Text(item[0][0]));
         }
-        at_ += 2;
+        Take();
+        Take();
       } else if (At("DIALOGEX") && Take() == "DIALOGEX") {
         ReadDialog(script_.dialogs[Number(head)]);
       } else {
@@ -155,7 +157,7 @@ private:
   }
   // Comma-separated arguments after the first `skip` tokens, each its tokens without the "|".
   std::vector<Tokens> Arguments(int skip = 0) {
-    at_ += static_cast<size_t>(skip);
+    for (int i = 0; i < skip; ++i) Take();
     std::vector<Tokens> arguments(1);
     for (;;) {
       if (At("NOT")) arguments.back().push_back(Take());
