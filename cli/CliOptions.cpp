@@ -1,10 +1,12 @@
 #include "CliOptions.h"
 
+#include "platform/LogFolder.h"
+
 namespace p25 {
 
 const char* CliUsage() {
   return "Usage: p25update-cli --port DEVICE [--port DEVICE...] [--baud RATE] [--yes|--no]\n"
-         "                     [--firmware-dir DIR] [--recovery-dir DIR]\n"
+         "                     [--firmware-dir DIR] [--recovery-dir DIR] [--log FILE] [--trace]\n"
          "  or:  p25update-cli --list-ports | --versions | --version | --help\n"
          "\n"
          "Updates the firmware of the radio on DEVICE, as the window's Update button does. Given\n"
@@ -20,6 +22,12 @@ const char* CliUsage() {
          "                      instead of the carried ones; they are read again at every update\n"
          "  --recovery-dir DIR  folder of the recovery files that keep each radio's serial number\n"
          "                      (default: the current folder)\n"
+         "  --log FILE          write the update's support log to FILE, with one port only (default:\n"
+         "                      a new file per radio in $XDG_STATE_HOME/p25update/logs, or\n"
+         "                      ~/.local/state/p25update/logs; %LOCALAPPDATA%\\p25update\\logs on\n"
+         "                      Windows; the newest 50 are kept)\n"
+         "  --trace             add every byte sent and received, in hex and decoded, to the log\n"
+         "                      (P25UPDATE_TRACE=1 does the same)\n"
          "  --list-ports        print the serial ports of this machine, one per line\n"
          "  --versions          print the software versions carried for each radio family\n"
          "  --version           print the version of this program\n"
@@ -74,6 +82,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       if (!value(options.firmwareDir)) return std::nullopt;
     } else if (arg == "--recovery-dir") {
       if (!value(options.recoveryDir)) return std::nullopt;
+    } else if (arg == "--log") {
+      if (!value(options.logFile)) return std::nullopt;
+    } else if (arg == "--trace") {
+      options.trace = true;
     } else if (arg == "--list-ports") {
       options.listPorts = true;
     } else if (arg == "--versions") {
@@ -96,8 +108,22 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     error = "with more than one --port, --yes or --no is required";
     return std::nullopt;
   }
+  // One file cannot hold several radios' logs; each gets its own in the log folder.
+  if (options.ports.size() > 1 && !options.logFile.empty()) {
+    error = "--log FILE takes one --port; with several, each radio's log goes to the log folder";
+    return std::nullopt;
+  }
   if (!options.ports.empty()) options.port = options.ports.front();
   return options;
+}
+
+SupportLogOptions LogOptionsFor(const CliOptions& options) {
+  SupportLogOptions log;
+  log.program = "p25update-cli";
+  log.file = options.logFile;
+  if (log.file.empty()) log.folder = DefaultLogFolder();
+  log.trace = options.trace || TraceRequestedByEnvironment();
+  return log;
 }
 
 }  // namespace p25

@@ -40,6 +40,7 @@ struct RadioResult {
   std::string errorLine;
   std::string radioState;
   std::string stoppedIn;
+  std::string logPath;
   uint64_t ms = 0;
 };
 
@@ -205,6 +206,9 @@ void UpdateOne(const CliOptions& options, size_t radio, std::string (*deviceName
   if (!options.recoveryDir.empty()) engine.SetRecoveryDirectory(options.recoveryDir);
   engine.SetEsnClaim([&registry, &port](const std::string& esn) { return registry.Claim(esn, port); });
   session.Select(0, options.baudIndex);
+  SupportLogOptions log = LogOptionsFor(options);
+  log.notice = [&board, radio](const std::string& text) { board.Event(radio, "Notice: " + text); };
+  session.KeepSupportLog(std::move(log));
   session.WatchStop(&stop);
   session.PressUpdate();
   while (session.Running()) {
@@ -221,6 +225,8 @@ void UpdateOne(const CliOptions& options, size_t radio, std::string (*deviceName
   if (const char* family = engine.FamilyText(); *family != '\0') result.family = family;
   result.errorLine = session.ErrorLine();
   result.radioState = result.outcome == UpdateOutcome::Failed ? session.FailureAdvice() : session.RadioState();
+  session.Log()->Close();
+  if (!session.Log()->Failed()) result.logPath = session.Log()->Path();
   result.ms = clock.ElapsedMs() - started;
   board.Update(radio, [&](RadioView& view) { view.finished = true; });
   if (result.outcome == UpdateOutcome::Failed) board.Event(radio, result.errorLine);
@@ -287,7 +293,9 @@ int RunFleet(const CliOptions& options, std::string (*deviceName)(const std::str
   }
   for (size_t i = 0; i < count; ++i) {
     const RadioResult& r = results[i];
-    if (r.outcome != UpdateOutcome::Completed) std::fprintf(out, "%s: %s\n", options.ports[i].c_str(), r.radioState.c_str());
+    if (r.outcome == UpdateOutcome::Completed) continue;
+    std::fprintf(out, "%s: %s\n", options.ports[i].c_str(), r.radioState.c_str());
+    if (!r.logPath.empty()) std::fprintf(out, "%s: Support log: %s\n", options.ports[i].c_str(), r.logPath.c_str());
   }
   std::fflush(out);
   if (stop.Raised()) return 130;

@@ -149,6 +149,18 @@ int main(int argc, char** argv) {
   UpdateEngine& engine = session.Engine();
   if (!options->recoveryDir.empty()) engine.SetRecoveryDirectory(options->recoveryDir);
   session.Select(0, options->baudIndex);
+  SupportLogOptions logOptions = LogOptionsFor(*options);
+  logOptions.notice = [&host](const std::string& text) {
+    host.FinishLine();
+    std::fprintf(stderr, "p25update-cli: %s\n", text.c_str());
+  };
+  session.KeepSupportLog(std::move(logOptions));
+  // Where support finds the whole story of an update that did not complete.
+  auto printLogPath = [&session] {
+    SupportLog& log = *session.Log();
+    log.Close();
+    if (!log.Failed() && !log.Path().empty()) std::printf("Support log: %s\n", log.Path().c_str());
+  };
 
   StopSignal stop;
   stopSignal = &stop;
@@ -170,6 +182,7 @@ int main(int argc, char** argv) {
       session.Cancel();
       host.FinishLine();
       std::printf("Update cancelled during \"%s\". %s\n", UpdateStateName(step), session.RadioState().c_str());
+      printLogPath();
       return 130;
     }
     if (!host.Timers().PumpOnce(engine, clock)) break;
@@ -177,6 +190,9 @@ int main(int argc, char** argv) {
   host.FinishLine();
   const bool completed = session.Outcome() == UpdateOutcome::Completed;
   if (completed && session.SerialNumber() != 0) std::printf("Radio serial number: %d\n", session.SerialNumber());
-  if (!completed) std::printf("%s\n", session.FailureAdvice().c_str());
+  if (!completed) {
+    std::printf("%s\n", session.FailureAdvice().c_str());
+    printLogPath();
+  }
   return completed ? 0 : 1;
 }

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "MessageText.h"
 #include "link/Frames.h"
+#include "protocol/MessageText.h"
 #include "protocol/Messages.h"
 
 namespace p25 {

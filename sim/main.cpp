@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "MessageText.h"
 #include "ProgramOptions.h"
 #include "PtyServer.h"
 #include "SimulatedRadio.h"
 #include "platform/Clock.h"
+#include "protocol/MessageText.h"
 
 namespace {
 

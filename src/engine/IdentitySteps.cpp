@@ -71,8 +71,10 @@ StepResult UpdateEngine::StepIdentify(const PathRow&) {
 }
 
 StepResult UpdateEngine::StepSaveRecovery(const PathRow&) {
-  if (!radioEsn.empty() && !AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber)))
-    return StepResult::Failure(FailureDetail("Can not write to drive"));
+  if (radioEsn.empty()) return StepResult::Success();
+  const bool saved = AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber));
+  observer_->RecoveryFileAction(*this, RecoveryAction::Appended, saved);
+  if (!saved) return StepResult::Failure(FailureDetail("Can not write to drive"));
   return StepResult::Success();
 }
 
@@ -98,7 +100,8 @@ bool UpdateEngine::SameRadioCheck() {
   }
   // A different radio: the saved number is not this radio's. Reads that all failed say nothing about
   // which radio is there, and the file may hold the only good copy of the number.
-  if (answered && !radioEsn.empty()) RemoveFile(RecoveryPath());
+  if (answered && !radioEsn.empty())
+    observer_->RecoveryFileAction(*this, RecoveryAction::RemovedOtherRadio, RemoveFile(RecoveryPath()));
   return false;
 }
 
@@ -125,8 +128,9 @@ StepResult UpdateEngine::StepRestoreSerial(const PathRow&) {
   bool keepFile = false;
   if (const auto number = NumberToRestore(keepFile)) {
     radioSerialNumber = *number;
-    if (!link_.SetSerialNumber(static_cast<uint32_t>(radioSerialNumber)))
-      return StepResult::Failure(FailureDetail("Target Radio Not Responding"));
+    const bool written = link_.SetSerialNumber(static_cast<uint32_t>(radioSerialNumber));
+    observer_->RecoveryFileAction(*this, RecoveryAction::Restored, written);
+    if (!written) return StepResult::Failure(FailureDetail("Target Radio Not Responding"));
     uint32_t reported = static_cast<uint32_t>(radioSerialNumber);
     ok = link_.ReadSerialNumber(reported);
     if (ok) radioSerialNumber = static_cast<int32_t>(reported);
@@ -141,7 +145,9 @@ StepResult UpdateEngine::StepRestoreSerial(const PathRow&) {
   }
   if (!ok) return StepResult::Failure(FailureDetail("Target Radio Not Responding"));
   // The file goes only once the radio holds a number again: until then it is the only good copy.
-  if (!radioEsn.empty() && !keepFile && radioSerialNumber != 0) RemoveFile(RecoveryPath());
+  if (!radioEsn.empty() && !keepFile && radioSerialNumber != 0)
+    observer_->RecoveryFileAction(*this, RecoveryAction::Removed, RemoveFile(RecoveryPath()));
+  if (keepFile) observer_->RecoveryFileAction(*this, RecoveryAction::Kept, true);
   values_.ActivityText = restored ? "Update Completed Succesfully" : kCheckSerialText;
   if (radioSerialNumber != 0) return StepResult::Success();
   values_.ActivityText = kRestoringText;

@@ -88,6 +88,7 @@ StepResult UpdateEngine::StepComplete(const PathRow&) {
   link_.CloseComms();
   host_.SetControlText(kIdUpdateButton, "&OK");
   outcome_ = UpdateOutcome::Completed;
+  observer_->UpdateCompleted(*this);
   return StepResult::Success();
 }
 

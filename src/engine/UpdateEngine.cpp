@@ -71,6 +71,7 @@ void UpdateEngine::StartUpdate() {
 }
 
 void UpdateEngine::StopUpdate() {
+  observer_->UpdateStopped(*this);
   if (outcome_ == UpdateOutcome::Running) outcome_ = UpdateOutcome::Cancelled;
   host_.StopTimer(kUpdateTimer);
   // A stopped update leaves no reboot wait, wait window or open port behind.
@@ -138,6 +139,7 @@ void UpdateEngine::DispatchState() {
       values_.ErrorDetail = "Invalid next state detected";
       currentState = UpdateState::Failed;
     }
+    observer_->StateEntered(*this, currentState, false);
     ApplyEntryAction(*PathRowOf(currentState));
     RefreshStatus();
     // The pause gives the radio time between steps; a radio whose line is gone needs none, and the
@@ -184,6 +186,7 @@ UpdateState UpdateEngine::RunSteps(UpdateState state, bool entered) {
     }
     activeStep_ = state;
     if ((entered || chained) && stepListener_) stepListener_(state, chained);
+    if (chained) observer_->StateEntered(*this, state, true);
     const StepResult result = (this->*row->step)(*row);
     if (result.way() == StepResult::Way::Failure || !result.detail().empty()) values_.ErrorDetail = result.detail();
     switch (result.way()) {
@@ -210,6 +213,7 @@ StepResult UpdateEngine::StepFailed(const PathRow&) {
   // A lost device is the one failure the technician must act on at the radio: say why in the line.
   if (link_.DeviceLost() && systemCode != 0) values_.ErrorText += " (" + SystemErrorText(systemCode) + ")";
   outcome_ = UpdateOutcome::Failed;
+  observer_->UpdateFailed(*this, link_.Status());
   host_.Beep();
   RefreshStatus();
   if (host_.IsPleaseWaitOpen()) host_.ClosePleaseWait();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/ControlIds.h"
+#include "engine/EngineObserver.h"
 #include "engine/UpdateHost.h"
 #include "engine/UpdatePath.h"
 #include "engine/UpdateState.h"
@@ -64,6 +65,10 @@ public:
   WindowValues& Values() { return values_; }
   const WindowValues& Values() const { return values_; }
   const PortTable& Ports() const { return ports_; }
+  // Who sees the update's course (the support log); null: nobody.
+  void SetObserver(EngineObserver* observer) {
+    observer_ = observer != nullptr ? observer : &EngineObserver::Nobody();
+  }
   // Where the recovery files go; empty means the current directory.
   void SetRecoveryDirectory(const std::string& folder) { recoveryDirectory_ = folder; }
   std::string RecoveryPath() const;
@@ -164,6 +169,7 @@ private:
   Clock& clock_;
   PortTable ports_;
   WindowValues values_;
+  EngineObserver* observer_ = &EngineObserver::Nobody();
   std::string recoveryDirectory_;
   bool watchdogRunning_ = false;
   UpdateState activeStep_ = UpdateState::Finished;

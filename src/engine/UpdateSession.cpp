@@ -1,7 +1,6 @@
 #include "engine/UpdateSession.h"
 
 #include "engine/VersionAreaView.h"
-#include "images/VersionArea.h"
 #include "platform/SerialDevice.h"
 
 namespace p25 {
@@ -31,6 +30,13 @@ void UpdateSession::Start(const std::string& firmwareFolder, bool reportMissing)
   if (reportMissing)
     for (const std::string& notice : catalogue_.AvailabilityMessages()) host_.ShowMessage(notice);
   host_.ExchangeData(ExchangeDirection::ToControls, values);
+}
+
+UpdateSession::~UpdateSession() = default;
+
+void UpdateSession::KeepSupportLog(SupportLogOptions options) {
+  log_ = std::make_unique<SupportLog>(link_.Port().GetClock(), std::move(options));
+  log_->Attach(link_, engine_);
 }
 
 void UpdateSession::Select(int portIndex, int baudIndex) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/SupportLog.h"
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
 #include "platform/PortTable.h"
@@ -22,6 +23,7 @@ class UpdateSession {
 public:
   UpdateSession(std::unique_ptr<SerialDevice> device, Clock& clock, UpdateHost& host, PortTable ports,
                 const ResourceSource& resources = EmbeddedResources());
+  ~UpdateSession();
   UpdateSession(const UpdateSession&) = delete;
   UpdateSession& operator=(const UpdateSession&) = delete;
 
@@ -49,6 +51,10 @@ public:
   UpdateState ActiveStep() const { return engine_.ActiveStep(); }
   // Pauses end and no further request goes out once the stop is raised.
   void WatchStop(const StopSignal* stop) { link_.WatchStop(stop); }
+  // Keeps a support log of every update from now on (see SupportLog).
+  void KeepSupportLog(SupportLogOptions options);
+  // The support log, or null when none is kept.
+  SupportLog* Log() { return log_.get(); }
 
   UpdateEngine& Engine() { return engine_; }
   const UpdateEngine& Engine() const { return engine_; }
@@ -60,6 +66,8 @@ private:
   RadioLink link_;
   ImageCatalogue catalogue_;
   UpdateEngine engine_;
+  // After the link and the engine it watches, so it goes first.
+  std::unique_ptr<SupportLog> log_;
 };
 
 }  // namespace p25

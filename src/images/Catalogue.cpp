@@ -93,7 +93,7 @@ std::span<const SlotName> ImageCatalogue::FamilyOrder(ImageFamily family) {
 
 FamilySelection ImageCatalogue::SelectImageFamily(uint32_t hwFeatures) const {
   FamilySelection selection;
-  selection.family = (hwFeatures & 1u) != 0 ? ImageFamily::Family503 : ImageFamily::Family501;
+  selection.family = FamilyOf(hwFeatures);
   for (SlotName slot : FamilyOrder(selection.family)) {
     if (HasImage(slot)) {
       selection.first = slot;

@@ -43,6 +43,11 @@ struct CarriedVersions {
   std::string family501 = kVersion501;
 };
 
+// The family of a radio by bit 0 of its HW features.
+inline ImageFamily FamilyOf(uint32_t hwFeatures) {
+  return (hwFeatures & 1u) != 0 ? ImageFamily::Family503 : ImageFamily::Family501;
+}
+
 // The family a radio takes and the slot its installation begins with (none when the family has no
 // image present).
 struct FamilySelection {

@@ -44,6 +44,7 @@ bool SerialPort::SendWithAck(const Level2Frame& frame) {
   bool sawValidFrame = false;
   // On a lost device the first try only reports the failure again; no further try can help.
   for (int attempt = 0; attempt < kAttempts && !(attempt > 0 && DeviceLost()); ++attempt) {
+    ++sendAttempts_;
     StartTimer(kAcknowledgementWaitMs);
     if (!FlushInput()) continue;
     if (!SendFrame(frame)) continue;

@@ -57,7 +57,10 @@ bool SerialPort::Configure() {
 void SerialPort::Close() { device_->Close(); }
 
 bool SerialPort::Read(uint8_t* destination, size_t count, size_t& bytesRead) {
-  if (!device_->Read(destination, count, bytesRead)) {
+  const bool read = device_->Read(destination, count, bytesRead);
+  if (wire_ != nullptr && read && bytesRead > 0)
+    wire_->WireBytes(WireDirection::FromRadio, clock_.ElapsedMicros(), baudRate_, destination, bytesRead);
+  if (!read) {
     bytesRead = 0;
     status_.ReportSystemError(kErrorPortRead, "Failed to read from serial port", device_->LastError());
     return false;
@@ -67,7 +70,10 @@ bool SerialPort::Read(uint8_t* destination, size_t count, size_t& bytesRead) {
 
 bool SerialPort::Write(const uint8_t* data, size_t count) {
   size_t written = 0;
-  if (!device_->Write(data, count, written)) {
+  const bool sent = device_->Write(data, count, written);
+  if (wire_ != nullptr && written > 0)
+    wire_->WireBytes(WireDirection::ToRadio, clock_.ElapsedMicros(), baudRate_, data, std::min(written, count));
+  if (!sent) {
     status_.ReportSystemError(kErrorPortWrite, "Failed to write to serial port", device_->LastError());
     return false;
   }

@@ -7,6 +7,7 @@
 
 #include "link/Frames.h"
 #include "link/LinkStatus.h"
+#include "link/WireObserver.h"
 #include "platform/SerialDevice.h"
 
 namespace p25 {
@@ -50,6 +51,11 @@ public:
   bool SendWithAck(const Level2Frame& frame);
   bool ReceiveWithAck(Level2Frame& destination, int32_t timeoutMs);
 
+  // Every byte written and read goes to the observer as well; null stops it.
+  void SetWireObserver(WireObserver* observer) { wire_ = observer; }
+  // Frames SendWithAck has sent since the port was made, every try counted.
+  uint32_t SendAttempts() const { return sendAttempts_; }
+
   uint32_t BaudRate() const { return baudRate_; }
   const SerialTimeouts& Timeouts() const { return timeouts_; }
   SerialDevice& Device() { return *device_; }
@@ -71,6 +77,8 @@ private:
   size_t available_ = 0;
   uint64_t waitedMicros_ = 0;
   int32_t tickLimit_ = 0;
+  uint32_t sendAttempts_ = 0;
+  WireObserver* wire_ = nullptr;
 };
 
 }  // namespace p25

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "link/SerialPort.h"
+#include "protocol/CommandObserver.h"
 #include "protocol/RadioMessage.h"
 
 namespace p25 {
@@ -16,7 +17,7 @@ public:
   static constexpr int32_t kResponseTimeoutMs = 30000;
 
   MessageChannel(LinkStatus& owner, std::unique_ptr<SerialDevice> device, Clock& clock)
-      : owner_(owner), port_(owner, std::move(device), clock) {}
+      : owner_(owner), port_(owner, std::move(device), clock), clock_(clock) {}
 
   bool RunCommand(RadioMessage& message);
   bool RunQuery(RadioMessage& message);
@@ -26,18 +27,23 @@ public:
   void WatchStop(const StopSignal* stop) { stop_ = stop; }
   // True when the stop is raised, so the next request will not go out.
   bool Stopped() const;
+  // Every request goes to the observer once it has ended; null stops it.
+  void SetObserver(CommandObserver* observer) { observer_ = observer; }
 
   SerialPort& Port() { return port_; }
   const SerialPort& Port() const { return port_; }
 
 private:
-  bool Exchange(RadioMessage& message, MessageType type, bool query);
+  bool Exchange(RadioMessage& message, MessageType type);
+  bool Transact(RadioMessage& message, MessageType type);
 
   bool Refused() const;
 
   LinkStatus& owner_;
   SerialPort port_;
+  Clock& clock_;
   const StopSignal* stop_ = nullptr;
+  CommandObserver* observer_ = nullptr;
   int32_t responseTimeout_ = kResponseTimeoutMs;
 };
 

@@ -35,6 +35,7 @@ class ValueMessage : public RadioMessage {
 public:
   ValueMessage(LinkStatus& owner, uint32_t id, uint32_t value) : RadioMessage(owner, id), value_(value) {}
   bool EncodeInfo(uint8_t*& cursor, uint8_t* last) override;
+  uint32_t Value() const { return value_; }
 
 private:
   uint32_t value_;
@@ -111,6 +112,7 @@ public:
   ReadSerialNumberMessage(LinkStatus& owner, uint32_t& serialNumber)
       : EmptyMessage(owner, kIdSerialNumber), serialNumber_(serialNumber) {}
   bool DecodeParameters() override;
+  uint32_t SerialNumber() const { return serialNumber_; }
 
 private:
   uint32_t& serialNumber_;
@@ -126,6 +128,7 @@ class ReadEsnMessage final : public SelectorMessage {
 public:
   ReadEsnMessage(LinkStatus& owner, std::string& esn) : SelectorMessage(owner, kIdReadIdentity, kSelectorEsn), esn_(esn) {}
   bool DecodeParameters() override;
+  const std::string& Esn() const { return esn_; }
 
 private:
   std::string& esn_;

@@ -38,6 +38,7 @@ public:
   bool CheckHeader(const Level2Frame& reply, uint8_t& type);
 
   Level2Frame& TransmitFrame() { return transmit_; }
+  const Level2Frame& TransmitFrame() const { return transmit_; }
   Level2Frame& ReceiveFrame() { return receive_; }
   uint32_t Id() const { return id_; }
 

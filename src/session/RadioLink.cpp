@@ -17,13 +17,22 @@ RadioLink::RadioLink(std::unique_ptr<SerialDevice> device, Clock& clock)
 
 RadioLink::~RadioLink() { Port().Close(); }
 
+template <typename Step>
+bool RadioLink::Observed(std::string_view what, const std::string& device, uint32_t baudRate, Step step) {
+  if (observer_ == nullptr) return step();
+  const uint64_t start = clock_.ElapsedMicros();
+  const bool ok = step();
+  observer_->LinkStepDone({what, device, baudRate, ok, start, clock_.ElapsedMicros() - start, status_});
+  return ok;
+}
+
 bool RadioLink::OpenComms(const std::string& deviceName, uint32_t baudRate) {
   status_.SetActivity("Opening communications with radio");
   if (open_) {
     CloseComms();
     open_ = false;
   }
-  const bool result = Port().Open(deviceName, baudRate);
+  const bool result = Observed("open", deviceName, baudRate, [&] { return Port().Open(deviceName, baudRate); });
   if (result) open_ = true;
   return result;
 }
@@ -85,10 +94,10 @@ bool RadioLink::ProbeConsole() {
 bool RadioLink::Connect(const std::string& deviceName) {
   if (!OpenComms(deviceName, 19200)) return false;
   if (condition_.mode == RadioCondition::Mode::Untouched) condition_.mode = RadioCondition::Mode::ConsoleAt9600;
-  SendConsoleBaudCommand();
+  Observed("console /baud 9600", deviceName, 19200, [this] { return SendConsoleBaudCommand(); });
   CloseComms();
   const bool result = OpenComms(deviceName, 9600);
-  ProbeConsole();
+  Observed("console probe", deviceName, 9600, [this] { return ProbeConsole(); });
   return result;
 }
 

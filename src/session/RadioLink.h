@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "link/LinkStatus.h"
 #include "protocol/MessageChannel.h"
@@ -60,6 +61,12 @@ public:
   void ResetCondition() { condition_ = RadioCondition{}; }
   // Pauses and new requests end once the stop is raised.
   void WatchStop(const StopSignal* stop) { channel_.WatchStop(stop); }
+  // Every radio command, port open and console step goes to the observer once it has ended; null
+  // stops it.
+  void SetCommandObserver(CommandObserver* observer) {
+    observer_ = observer;
+    channel_.SetObserver(observer);
+  }
 
   bool IsOpen() const { return open_; }
   // The port's device is gone: no answer can come, so callers stop retrying.
@@ -73,6 +80,9 @@ private:
   bool DrainConsole(size_t& got);
   bool SendConsoleBaudCommand();
   bool ProbeConsole();
+  // Runs one link step and reports it to the observer.
+  template <typename Step>
+  bool Observed(std::string_view what, const std::string& device, uint32_t baudRate, Step step);
 
   LinkStatus status_;
   MessageChannel channel_;
@@ -80,6 +90,7 @@ private:
   RadioCondition condition_;
   std::string okTail_;
   Clock& clock_;
+  CommandObserver* observer_ = nullptr;
 };
 
 }  // namespace p25

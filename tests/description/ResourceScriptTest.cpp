@@ -122,14 +122,6 @@ public:
       } else if (At("ICON") || At("BITMAP")) {
         Take();
         Take();
-      } else if (At("VERSIONINFO")) {
-        // What Explorer shows of the program, not a window: skipped to its last END.
-        while (!At("BEGIN") && at_ + 1 < tokens_.size()) Take();
-        int depth = 0;
-        do {
-          const std::string token = Take();
-          depth += token == "BEGIN" ? 1 : token == "END" ? -1 : 0;
-        } while (depth > 0 && at_ + 1 < tokens_.size());
       } else if (At("MENU") && Take() == "MENU" && Take() == "BEGIN" && Take() == "POPUP") {
         script_.menu.emplace_back(0, Text(Take()));
         Take();
@@ -139,6 +131,14 @@ public:
         }
         Take();
         Take();
+      } else if (At("VERSIONINFO")) {
+        // The version block says nothing about the windows: skipped to its matching END.
+        while (!At("BEGIN") && at_ + 1 < tokens_.size()) Take();
+        for (int depth = 0; at_ + 1 < tokens_.size();) {
+          const std::string token = Take();
+          depth += token == "BEGIN" ? 1 : token == "END" ? -1 : 0;
+          if (depth == 0) break;
+        }
       } else if (At("DIALOGEX") && Take() == "DIALOGEX") {
         ReadDialog(script_.dialogs[Number(head)]);
       } else {

@@ -3,6 +3,9 @@
 # transcript and the recovery files); fail ends the calling shell.
 sims=()
 esn_file=1234ABCD
+# The support logs go here, not into the user's own folder.
+export XDG_STATE_HOME="$work/xdg"
+logs="$XDG_STATE_HOME/p25update/logs"
 
 fail() {
   echo "FAIL ($name): $*"
@@ -63,6 +66,13 @@ expect_line() { grep -qxF -- "$1" "$work/cli.out" || fail "no line: $1"; }
 expect_radio() { "$check" "$work/state" "$@" || fail "radio state"; }
 expect_recovery_file() { [ -e "$work/$esn_file" ] || fail "recovery file lost"; }
 expect_no_recovery_file() { [ ! -e "$work/$esn_file" ] || fail "recovery file left behind"; }
+# expect_log FILE LINE...: the support log FILE holds each line.
+expect_log() {
+  local file=$1
+  shift
+  [ -f "$file" ] || fail "no support log $file"
+  for line in "$@"; do grep -qF -- "$line" "$file" || { cat "$file"; fail "support log lacks: $line"; }; done
+}
 # After "Radio not responding" the technician is told what to do.
 expect_power_cycle_advice() {
   grep -qi "switch the radio off and on" "$work/cli.out" || fail "no advice to switch the radio off and on"

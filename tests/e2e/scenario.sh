@@ -63,6 +63,8 @@ case "$scenario" in
     stop_sims
     "$check" "$work/state1" "$small" 503 4801 && "$check" "$work/state2" "$small" 503 4802 || fail "radio state"
     "$check" "$work/state3" untouched 4803 || fail "failing radio changed"
+    grep -q "^$work/radio3: Support log: $logs/.*-00000003.log$" "$work/cli.out" || fail "no log named for radio 3"
+    expect_log "$(ls "$logs"/*-00000003.log)" "Outcome    failed in SignFlash" "ESN 00000003"
     ;;
   whole-503)
     start_sim --serial 4711
@@ -82,8 +84,9 @@ case "$scenario" in
     ;;
   noisy-line)
     start_sim --noise 7 --corrupt-crc 5
-    update 0 --port "$work/radio" --firmware-dir "$small"
+    update 0 --port "$work/radio" --firmware-dir "$small" --trace
     expect_line "Update Completed Succesfully"
+    expect_log "$(ls "$logs"/*-1234ABCD.log)" "  bad CRC" "Outcome    completed after" "ESN 1234ABCD"
     stop_sims
     expect_radio "$small" 503 12345
     ;;
@@ -91,6 +94,7 @@ case "$scenario" in
     start_sim --refuse-rate 38400
     update 0 --port "$work/radio" --firmware-dir "$small"
     expect_line "Update Completed Succesfully"
+    expect_log "$(ls "$logs"/*-1234ABCD.log)" "asked the radio for 38400 (refused), 19200 (accepted)"
     stop_sims
     grep -q " ChangeBaudRate Reject$" "$work/transcript" || fail "38400 was not refused"
     grep -q " -- rate now 19200$" "$work/transcript" || fail "the link did not fall back to 19200"
@@ -125,6 +129,9 @@ case "$scenario" in
     start_sim --swap-after-identify
     update 1 --port "$work/radio" --firmware-dir "$small"
     expect_line "Error: Radio Serial Number Mismatch Error"
+    log=$(sed -n 's/^Support log: //p' "$work/cli.out")
+    case "$log" in "$logs"/*-1234ABCD.log) ;; *) fail "support log path: $log" ;; esac
+    expect_log "$log" "Outcome    failed in BootMode" "removed: a different radio answered"
     stop_sims
     # Stopped before boot mode: the radio now attached (12346) is as it was.
     expect_radio untouched 12346
@@ -138,8 +145,10 @@ case "$scenario" in
     expect_recovery_file
     ;;
   missing-port)
-    update 1 --port "$work/no-such-port" --firmware-dir "$small"
+    update 1 --port "$work/no-such-port" --firmware-dir "$small" --log "$work/given.log"
     expect_line "Error: Failed to open communications port"
+    expect_line "Support log: $work/given.log"
+    expect_log "$work/given.log" "Failed to open communications port; system code 2: No such file or directory"
     grep -q "^Reason: " "$work/cli.out" || fail "no reason given"
     expect_no_recovery_file
     ;;

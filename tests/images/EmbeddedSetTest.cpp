@@ -9,6 +9,7 @@
 namespace p25 {
 namespace {
 
+
 bool IsLowerHexLineEndingCrLf(std::string_view line) {
   for (char c : line.substr(0, 4))
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;

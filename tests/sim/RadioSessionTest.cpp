@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "MessageText.h"
 #include "SimTestSupport.h"
+#include "protocol/MessageText.h"
 
 namespace p25 {
 namespace {

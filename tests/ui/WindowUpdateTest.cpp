@@ -1,6 +1,7 @@
 // Updates through the window: the button's three captions, the lists, the status area as an update
 // runs, succeeds and fails, and painting while the engine waits.
 #include <QEvent>
+#include <fstream>
 #include <set>
 
 #include "WindowRig.h"
@@ -195,6 +196,19 @@ private slots:
     QVERIFY(!rig.Shown(kIdErrorLine));
     QVERIFY(!rig.Shown(kIdActivityLine));
     QVERIFY(rig.Shown(kIdPicture));
+  }
+
+  void aSupportLogThatCannotBeWrittenIsOneBoxAndTheUpdateGoesOn() {
+    WindowRig rig;
+    std::ofstream(rig.folder / "file") << "not a folder";
+    rig.dialog->KeepSupportLog((rig.folder / "file" / "logs").string(), true);
+    rig.Start();
+    BoxAnswerer answerer(rig.dialog.get());
+    rig.Click(kIdUpdateButton);
+    QVERIFY(rig.RunUntilFinished());
+    QCOMPARE(rig.Text(kIdActivityLine), QStringLiteral("Update Completed Succesfully"));
+    QCOMPARE(answerer.boxes.size(), size_t{1});
+    QVERIFY(answerer.boxes[0].text.startsWith(QStringLiteral("The support log could not be written (")));
   }
 
   void anUpdateFailingBeforeBootModeNeverShowsTheBars() {

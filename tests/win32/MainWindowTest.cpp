@@ -17,6 +17,7 @@
 #include "SimulatedLine.h"
 #include "SimulatedRadio.h"
 #include "UpdateDialog.h"
+#include "Version.h"
 #include "engine/ControlIds.h"
 #include "platform/Clock.h"
 #include "support/FolderFirmware.h"

@@ -164,6 +164,17 @@ void UpdateDialog::OnHelpAbout() { about_.Run(); }
 
 void UpdateDialog::RefreshStatus() { session_.Engine().RefreshStatus(); }
 
+void UpdateDialog::KeepSupportLog(const std::string& folder, bool trace) {
+  SupportLogOptions options;
+  options.folder = folder;
+  options.trace = trace;
+  // Shown once the tick is over; the update goes on beneath the message box.
+  options.notice = [this](const std::string& text) {
+    QTimer::singleShot(0, this, [this, text] { ShowMessage(text); });
+  };
+  session_.KeepSupportLog(std::move(options));
+}
+
 void UpdateDialog::ShowControl(int id, bool show) {
   if (QWidget* control = Control(id)) control->setVisible(show);
 }

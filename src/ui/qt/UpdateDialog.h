@@ -43,6 +43,8 @@ public:
   void OnHelpControls();
   void OnHelpAbout();
   void RefreshStatus();
+  // Keeps a support log of every update in the folder, with the wire trace when asked.
+  void KeepSupportLog(const std::string& folder, bool trace);
 
   // What follows an exit (the application ends its message loop).
   void SetExitAction(std::function<void()> action) { exitAction_ = std::move(action); }

@@ -10,6 +10,11 @@
 
 namespace p25 {
 
+namespace {
+// Posted when the support log cannot be written, so the notice waits until the tick is over.
+constexpr UINT kLogNoticeMessage = WM_APP + 1;
+}  // namespace
+
 void Win32WaitPainter::PaintPending() {
   // Only paint messages leave the queue (a bounded number, should a window keep asking). Looking at
   // the queue also delivers what other threads send, such as the desktop's checks that the window lives.
@@ -38,6 +43,17 @@ bool UpdateDialog::Create() {
   if (window_ == nullptr) return false;
   ShowWindow(window_, SW_SHOW);
   return true;
+}
+
+void UpdateDialog::KeepSupportLog(const std::string& folder, bool trace) {
+  SupportLogOptions options;
+  options.folder = folder;
+  options.trace = trace;
+  options.notice = [this](const std::string& text) {
+    logNotice_ = text;
+    if (window_ != nullptr) PostMessageA(window_, kLogNoticeMessage, 0, 0);
+  };
+  session_.KeepSupportLog(std::move(options));
 }
 
 bool UpdateDialog::PreTranslate(MSG& message) {
@@ -100,6 +116,10 @@ INT_PTR UpdateDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       OnExitClicked();
       return TRUE;
+    case kLogNoticeMessage:
+      // The update goes on beneath the message box: its timer ticks keep coming.
+      ShowMessage(logNotice_);
+      return TRUE;
     case WM_DESTROY:
       PostQuitMessage(0);
       return FALSE;
@@ -154,7 +174,9 @@ bool UpdateDialog::PaintMinimised() {
 }
 
 void UpdateDialog::OnExitClicked() {
-  // Nothing is asked and nothing is sent to the radio; the timers end with the window.
+  // Nothing is asked and nothing is sent to the radio; the timers end with the window. The window
+  // object outlives the message loop, so the log is finished here.
+  if (session_.Log() != nullptr) session_.Log()->Close();
   if (window_ != nullptr) DestroyWindow(window_);
 }
 

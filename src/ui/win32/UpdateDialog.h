@@ -39,6 +39,8 @@ public:
   bool Create();
   // Lets the modeless windows take their keyboard messages; true when one did.
   bool PreTranslate(MSG& message);
+  // Keeps a support log of every update in the folder, with the wire trace when asked.
+  void KeepSupportLog(const std::string& folder, bool trace);
 
   HWND Window() const { return window_; }
   // True while an engine call (a tick or a press) is in progress; the window then only paints.
@@ -81,6 +83,7 @@ private:
   Win32WaitPainter painter_;
   PaintingClock clock_;
   UpdateSession session_;
+  std::string logNotice_;  // the support log's notice, shown once the tick is over
   AboutDialog about_;
   ControlsHelpDialog help_;
   PleaseWaitDialog pleaseWait_;

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "UpdateDialog.h"
+#include "engine/SupportLog.h"
 #include "platform/Clock.h"
+#include "platform/LogFolder.h"
 #include "platform/SerialDevice.h"
 
 namespace {
@@ -15,6 +17,7 @@ public:
   bool StartApplication(HINSTANCE instance) {
     // The dialog lives until the process ends; the application never deletes it.
     dialog_ = new p25::UpdateDialog(instance, p25::CreateSystemSerialDevice(), p25::SystemClock());
+    dialog_->KeepSupportLog(p25::DefaultLogFolder(), p25::TraceRequestedByEnvironment());
     return dialog_->Create();
   }
 

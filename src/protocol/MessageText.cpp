@@ -1,4 +1,4 @@
-#include "MessageText.h"
+#include "protocol/MessageText.h"
 
 #include <cstdio>
 
@@ -17,7 +17,7 @@ const char* TypeName(int type) {
     case 5: return "Query";
     case 6: return "QueryResponse";
     case 7: return "QueryReject";
-    default: return "type?";
+    default: return nullptr;
   }
 }
 
@@ -37,7 +37,7 @@ const char* CommandName(uint8_t id, int type, const uint8_t* info, int count) {
     case kIdSerialNumber: return type == 1 || type == 2 || type == 3 ? "SetSerialNumber" : "ReadSerialNumber";
     case kIdConfirmedReboot: return "ConfirmedReboot";
     case kIdSendSignature: return "SendSignature";
-    default: return "Unknown";
+    default: return nullptr;
   }
 }
 
@@ -56,8 +56,13 @@ std::string DescribeMessage(const uint8_t* message, int length) {
   const uint8_t* info = message + 3;
   const int have = length - 3;
   char text[96];
-  std::snprintf(text, sizeof text, "%s %s", CommandName(id, type, info, have), TypeName(type));
-  std::string out = text;
+  // Ids and types outside the command set are named by their numbers.
+  const char* name = CommandName(id, type, info, have);
+  const char* typeName = TypeName(type);
+  std::snprintf(text, sizeof text, "Id 0x%02X", id);
+  std::string out = name != nullptr ? name : text;
+  out += ' ';
+  out += typeName != nullptr ? typeName : "type " + std::to_string(type);
   if (version != 1) out += " version " + std::to_string(version);
   if (length >= 3 && count != have) out += " (length byte " + std::to_string(count) + ")";
   if ((id == kIdWriteFlash || id == kIdDownloadBootCode) && have >= 5) {
@@ -76,15 +81,21 @@ std::string DescribeMessage(const uint8_t* message, int length) {
   return out;
 }
 
-std::string HexBytes(const std::vector<uint8_t>& bytes) {
+void AppendHex(std::string& out, const uint8_t* data, size_t count) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(bytes.size() * 3);
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i > 0) out += ' ';
-    out += kHex[bytes[i] >> 4];
-    out += kHex[bytes[i] & 0x0F];
+  if (count == 0) return;
+  const size_t at = out.size();
+  out.resize(at + count * 3 - 1, ' ');
+  char* cursor = out.data() + at;
+  for (size_t i = 0; i < count; ++i, cursor += 3) {
+    cursor[0] = kHex[data[i] >> 4];
+    cursor[1] = kHex[data[i] & 0x0F];
   }
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes) {
+  std::string out;
+  AppendHex(out, bytes.data(), bytes.size());
   return out;
 }
 
