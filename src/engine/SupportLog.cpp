@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Version.h"
 #include "engine/LogWriter.h"
 #include "engine/UpdateEngine.h"
 #include "images/Catalogue.h"
@@ -12,7 +13,6 @@
 #include "platform/FileSystem.h"
 #include "platform/LogFolder.h"
 #include "platform/SerialDevice.h"
-#include "Version.h"
 #include "platform/SystemInfo.h"
 #include "protocol/MessageText.h"
 #include "protocol/Messages.h"

@@ -41,6 +41,8 @@ struct LogCase {
   std::vector<std::string> lines;  // each found in the log
 };
 
+void PrintTo(const LogCase& c, std::ostream* out) { *out << c.name; }
+
 class SupportLogOf : public ::testing::TestWithParam<LogCase> {};
 
 TEST_P(SupportLogOf, HoldsIdentityStatesRequestsAndOutcome) {

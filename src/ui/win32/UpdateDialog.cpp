@@ -10,11 +10,6 @@
 
 namespace p25 {
 
-namespace {
-// Posted when the support log cannot be written, so the notice waits until the tick is over.
-constexpr UINT kLogNoticeMessage = WM_APP + 1;
-}  // namespace
-
 void Win32WaitPainter::PaintPending() {
   // Only paint messages leave the queue (a bounded number, should a window keep asking). Looking at
   // the queue also delivers what other threads send, such as the desktop's checks that the window lives.
@@ -22,6 +17,11 @@ void Win32WaitPainter::PaintPending() {
   for (int i = 0; i < 64 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
     DispatchMessageA(&message);
 }
+
+namespace {
+// Posted when the support log cannot be written, so the notice waits until the tick is over.
+constexpr UINT kLogNoticeMessage = WM_APP + 1;
+}  // namespace
 
 UpdateDialog::UpdateDialog(HINSTANCE instance, std::unique_ptr<SerialDevice> device, Clock& clock,
                            const ResourceSource& resources, PortTable ports)
