@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <system_error>
 
 #include "platform/CurrentDirectory.h"
@@ -166,7 +167,12 @@ void LogWriter::Run() {
     lock.unlock();
     Write(batch);
     batch.clear();
-    if (dropped > 0) Write("[" + std::to_string(dropped) + " bytes of log dropped: the disk did not keep up]\n");
+    if (dropped > 0) {
+      // Formatted rather than concatenated: GCC 12 at -O3 warns falsely about "[" + std::string.
+      char note[96];
+      std::snprintf(note, sizeof note, "[%zu bytes of log dropped: the disk did not keep up]\n", dropped);
+      Write(note);
+    }
     if (!tag.empty()) Rename(tag);
     lock.lock();
     if (last && pending_.empty()) break;

@@ -17,6 +17,7 @@
 #include "protocol/Messages.h"
 #include "session/RadioLink.h"
 
+
 namespace p25 {
 
 namespace {

@@ -114,13 +114,14 @@ public:
       if (head == "LANGUAGE") {
         Arguments();
       } else if (head == "STRINGTABLE" && Take() == "BEGIN") {
-        while (!At("END")) {
+        while (!At("END") && at_ + 1 < tokens_.size()) {
           const int id = Number(Take());
           script_.strings[id] = Text(Take());
         }
         Take();
       } else if (At("ICON") || At("BITMAP")) {
-        at_ += 2;
+        Take();
+        Take();
       } else if (At("MENU") && Take() == "MENU" && Take() == "BEGIN" && Take() == "POPUP") {
         script_.menu.emplace_back(0, Text(Take()));
         Take();
@@ -128,7 +129,8 @@ public:
           const std::vector<Tokens> item = Arguments(1);
           script_.menu.emplace_back(Number(item.at(1)[0]), Text(item[0][0]));
         }
-        at_ += 2;
+        Take();
+        Take();
       } else if (At("VERSIONINFO")) {
         // The version block says nothing about the windows: skipped to its matching END.
         while (!At("BEGIN") && at_ + 1 < tokens_.size()) Take();
@@ -155,7 +157,7 @@ private:
   }
   // Comma-separated arguments after the first `skip` tokens, each its tokens without the "|".
   std::vector<Tokens> Arguments(int skip = 0) {
-    at_ += static_cast<size_t>(skip);
+    for (int i = 0; i < skip; ++i) Take();
     std::vector<Tokens> arguments(1);
     for (;;) {
       if (At("NOT")) arguments.back().push_back(Take());

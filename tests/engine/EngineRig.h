@@ -18,7 +18,6 @@
 #include "SimulatedRadio.h"
 #include "engine/UpdateSession.h"
 #include "images/Catalogue.h"
-#include "images/VersionArea.h"
 #include "images/LoadModule.h"
 #include "platform/Clock.h"
 #include "session/RadioLink.h"

@@ -3,6 +3,7 @@
 
 #include "Version.h"
 #include "WindowRig.h"
+#include "platform/LogFolder.h"
 
 namespace p25::testing {
 
@@ -35,7 +36,7 @@ private slots:
     QVERIFY(text != nullptr);
     const QString helpText = text->text();
     const QStringList lines = helpText.split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.size(), 7);
     QCOMPARE(lines[0],
              QStringLiteral("For help with this update, call Ovrane Technical Support at 1-800-555-0147."));
     QVERIFY(lines[1].isEmpty());
@@ -44,6 +45,7 @@ private slots:
                             "7305812-503 or later) and automatically select the correct software version."));
     QVERIFY(lines[3].isEmpty());
     QVERIFY(lines[4].contains(QStringLiteral("switch the radio off and on")));
+    QVERIFY(lines[6].contains(QString::fromStdString(DefaultLogFolder())));
     QVERIFY(text->alignment() & Qt::AlignHCenter);
     QVERIFY(text->wordWrap());
     SaveScreenshot(help, QStringLiteral("window-help.png"));

@@ -17,7 +17,6 @@ namespace {
 constexpr DWORD kErrorNoSuchDevice = 433;
 
 bool IsLossError(DWORD code) {
-  constexpr DWORD kErrorNoSuchDevice = 433;  // ERROR_NO_SUCH_DEVICE; mingw-w64's headers lack it
   switch (code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_INVALID_HANDLE:

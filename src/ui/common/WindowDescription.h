@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+#include "platform/LogFolder.h"
+
 #include "Version.h"
 #include "engine/ControlIds.h"
 
@@ -160,10 +162,11 @@ inline constexpr const char* kHelpLines[] = {
     "update it again.",
 };
 
+// The lines, and where this machine keeps the support logs that technical support asks for.
 inline std::string HelpText() {
   std::string text = kHelpLines[0];
   for (size_t i = 1; i < std::size(kHelpLines); ++i) text += std::string("\n") + kHelpLines[i];
-  return text;
+  return text + "\n\nEvery update keeps a support log in " + DefaultLogFolder() + ".";
 }
 
 }  // namespace p25::ui

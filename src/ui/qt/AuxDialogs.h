@@ -6,8 +6,6 @@
 
 #include "ui/common/WindowDescription.h"
 
-#include "Version.h"
-
 namespace p25 {
 
 // A small window of the updater from its description: fixed size in dialog units of the window font,

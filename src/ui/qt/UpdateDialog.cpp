@@ -18,8 +18,6 @@
 
 #include "Artwork.h"
 #include "WindowBuilder.h"
-#include "engine/VersionAreaView.h"
-#include "images/VersionArea.h"
 #include "ui/common/WindowDescription.h"
 
 namespace p25 {

@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "engine/ControlIds.h"
-#include "engine/VersionAreaView.h"
-#include "images/VersionArea.h"
 #include "platform/SerialDevice.h"
 #include "ui/common/WindowDescription.h"
 
