@@ -135,7 +135,9 @@ void LogWriter::Rename(const std::string& tag) {
   std::fclose(file_);
   file_ = nullptr;
   for (int n = 1; n <= kNameTries; ++n) {
-    const std::string name = name_ + "-" + tag + (n == 1 ? std::string() : "-" + std::to_string(n));
+    // Appended piece by piece: GCC 12 at -O3 warns falsely about "-" + std::string.
+    std::string name = name_ + "-" + tag;
+    if (n > 1) name.append("-").append(std::to_string(n));
     const std::string path = folder_ + PathSeparator() + name + ".log";
     if (RenameNoReplace(filePath_, path)) {
       name_ = name;
