@@ -4,12 +4,11 @@
 // (P25_TEST_FIRMWARE_DIR), so they pass whatever set the program itself carries.
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 #include <utility>
 
 #include "images/Catalogue.h"
-#include "platform/Resources.h"
+#include "images/ImageTestSupport.h"
 
 namespace p25::testing {
 
@@ -22,21 +21,20 @@ public:
     }
   }
   bool Find(std::string_view type, uint16_t id, ResourceBytes& found) const override {
-    const auto it = items_.find({std::string(type), id});
-    if (it == items_.end()) return false;
-    found.data = reinterpret_cast<const uint8_t*>(it->second.data());
-    found.size = it->second.size();
-    return true;
+    return items_.Find(type, id, found);
   }
-  bool Complete() const { return items_.size() == 2 * kSlotTable.size(); }
+  bool Complete() const { return count_ == 2 * kSlotTable.size(); }
 
 private:
   void Add(const char* type, uint16_t id, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!bytes.empty()) items_[{type, id}] = std::move(bytes);
+    if (bytes.empty()) return;
+    items_.Add(type, id, std::move(bytes));
+    ++count_;
   }
-  std::map<std::pair<std::string, uint16_t>, std::string> items_;
+  test::MemoryResources items_;
+  size_t count_ = 0;
 };
 
 #ifdef P25_TEST_FIRMWARE_DIR
