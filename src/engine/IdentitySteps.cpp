@@ -72,7 +72,7 @@ StepResult UpdateEngine::StepIdentify(const PathRow&) {
 
 StepResult UpdateEngine::StepSaveRecovery(const PathRow&) {
   if (radioEsn.empty()) return StepResult::Success();
-  const bool saved = AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber));
+  const bool saved = AppendDurably(RecoveryPath(), FormatRecoveryRecord(radioSerialNumber), &recoveryWriteError_);
   observer_->RecoveryFileAction(*this, RecoveryAction::Appended, saved);
   if (!saved) return StepResult::Failure(FailureDetail("Can not write to drive"));
   return StepResult::Success();

@@ -3,6 +3,7 @@
 #include "engine/RecoveryFile.h"
 #include "engine/UpdateEngine.h"
 #include "platform/FileSystem.h"
+#include "platform/SerialDevice.h"
 #include "session/RadioLink.h"
 
 namespace p25 {
@@ -47,6 +48,9 @@ std::string UpdateEngine::DescribeRadio() const {
 }
 
 std::string UpdateEngine::FailureAdvice() const {
+  if (recoveryWriteError_ != 0)
+    return "The recovery file " + RecoveryPath() + " could not be written (" + SystemErrorText(recoveryWriteError_) +
+           "): start the updater in a folder you may write to, then update the radio again. " + DescribeRadio();
   const RadioCondition& condition = link_.Condition();
   const bool atStart = condition.mode == RadioCondition::Mode::Untouched ||
                        condition.mode == RadioCondition::Mode::ConsoleAt9600;

@@ -250,7 +250,9 @@ void SupportLog::RecoveryFileAction(const UpdateEngine& engine, RecoveryAction a
   std::string what;
   switch (action) {
     case RecoveryAction::Appended:
-      what = ok ? "record of serial number " + number + " appended" : "could not append the record of serial number " + number;
+      what = ok ? "record of serial number " + number + " appended"
+                : "could not append the record of serial number " + number + " (" +
+                      SystemErrorText(engine.RecoveryWriteError()) + ")";
       break;
     case RecoveryAction::Restored:
       what = ok ? "serial number " + number + " written back into the radio" : "writing serial number " + number + " back failed";

@@ -41,6 +41,7 @@ void UpdateEngine::OnUpdateClicked() {
     radioEsn.clear();
     serialAtStart_ = 0;
     esnAtStart_.clear();
+    recoveryWriteError_ = 0;
     radioAnswered_ = false;
     familyChosen_ = false;
     link_.ResetCondition();

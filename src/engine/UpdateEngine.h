@@ -78,6 +78,8 @@ public:
   std::string DescribeRadio() const;
   // After a failed update: what the technician should do about it.
   std::string FailureAdvice() const;
+  // The OS's code for this update's failed append to the recovery file; 0 when none failed.
+  uint32_t RecoveryWriteError() const { return recoveryWriteError_; }
 
   UpdateState CurrentState() const { return currentState; }
   UpdateState PreviousState() const { return previousState; }
@@ -180,6 +182,7 @@ private:
   int32_t serialAtStart_ = 0;
   bool radioAnswered_ = false;  // the radio answered a request at the start of this update
   std::string esnAtStart_;
+  uint32_t recoveryWriteError_ = 0;  // the OS's code when this update could not append its record
 };
 
 }  // namespace p25

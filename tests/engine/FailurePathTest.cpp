@@ -304,6 +304,9 @@ TEST_P(StepFailure, EndsWithItsOwnErrorLineAndKeepsTheRecord) {
   EXPECT_EQ(rig.radio.Stats().reboots, GetParam().reboots);
   EXPECT_FALSE(rig.host.timers.Running(kRebootWatchdogTimer));
   EXPECT_EQ(std::filesystem::exists(rig.RecoveryFile()), GetParam().faultFrom != S::Start);
+  // The technician learns why the file could not be written, in the OS's words.
+  const std::string advice = rig.engine.FailureAdvice();
+  EXPECT_EQ(advice.find("could not be written (") != std::string::npos, GetParam().faultFrom == S::Start) << advice;
 }
 
 INSTANTIATE_TEST_SUITE_P(
