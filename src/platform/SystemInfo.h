@@ -17,6 +17,9 @@ std::string ResolvedDevicePath(const std::string& device);
 std::string SerialAdapterText(const std::string& device, const std::string& deviceTree = "/sys");
 // Text a device reported about itself, kept to printable ASCII, trimmed and at most 64 characters.
 std::string CleanDeviceText(std::string_view raw);
+// "USB 0403:6001" from a Windows hardware id such as "USB\VID_0403&PID_6001&REV_0600" or
+// "FTDIBUS\COMPORT&VID_0403&PID_6001"; empty when it names no USB vendor and product.
+std::string UsbIdsOfHardwareId(std::string_view hardwareId);
 
 struct LocalTime {
   int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;

@@ -38,5 +38,13 @@ TEST(SystemInfo, NamesTheUsbAdapterBehindALinkedPort) {
   fs::remove_all(root);
 }
 
+TEST(SystemInfo, ReadsUsbIdsFromWindowsHardwareIds) {
+  for (const auto& [id, ids] : {std::pair{"USB\\VID_0403&PID_6001&REV_0600", "USB 0403:6001"},
+                                {"FTDIBUS\\COMPORT&VID_067B&PID_2303", "USB 067b:2303"},
+                                {"VID_X10C4 USB\\VID_10C4&PID_EA60", "USB 10c4:ea60"},
+                                {"USB\\VID_04&PID_6001", ""}, {"ACPI\\PNP0501", ""}, {"", ""}})
+    EXPECT_EQ(UsbIdsOfHardwareId(id), ids) << id;
+}
+
 }  // namespace
 }  // namespace p25
