@@ -54,6 +54,8 @@ std::string UpdateEngine::FailureAdvice() const {
   const RadioCondition& condition = link_.Condition();
   const bool atStart = condition.mode == RadioCondition::Mode::Untouched ||
                        condition.mode == RadioCondition::Mode::ConsoleAt9600;
+  // A port that never opened reached no radio: its reason is all there is to say.
+  if (!condition.portOpened) return "Nothing was sent to the radio.";
   // A radio that an earlier, stopped update left running its FLASH code at a raised rate answers
   // neither the console nor 9600 baud until it is powered again.
   if (atStart && !radioAnswered_)

@@ -34,6 +34,7 @@ bool RadioLink::OpenComms(const std::string& deviceName, uint32_t baudRate) {
   }
   const bool result = Observed("open", deviceName, baudRate, [&] { return Port().Open(deviceName, baudRate); });
   if (result) open_ = true;
+  if (result) condition_.portOpened = true;
   return result;
 }
 

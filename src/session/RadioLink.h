@@ -21,6 +21,7 @@ struct RadioCondition {
   uint32_t flashCodeRate = 0;  // the rate the FLASH code talks at
   bool erased = false;         // an erase went out: images may be gone until an update completes
   bool serialWritten = false;  // the kept serial number went back into the radio after its restart
+  bool portOpened = false;     // the port was open at some time, so bytes may have reached a radio
 };
 
 // The updater's one session with the radio: the port at a rate, the console step into the framed

@@ -77,6 +77,8 @@ TEST(FailurePath, PortThatWillNotOpenShowsTheLinkError) {
   rig.line->SetOpenFails(true);
   ASSERT_TRUE(rig.RunUpdate());
   ExpectFailedWith(rig, "Error: Failed to open communications port");
+  // No power-cycle advice: no radio was reached.
+  EXPECT_EQ(rig.engine.FailureAdvice(), "Nothing was sent to the radio.");
 }
 
 TEST(FailurePath, NoSerialNumberAnsweredNoStopsAndKeepsTheRecord) {
