@@ -10,6 +10,7 @@
 #include "link/Frames.h"
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
+#include "support/Wire.h"
 
 namespace p25::bench {
 
@@ -21,20 +22,10 @@ inline double WallMicros() {
   return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-inline Bytes LineFrame(const Bytes& message) {
-  Level2Frame level2;
-  std::memcpy(level2.Data(), message.data(), message.size());
-  level2.length = static_cast<int>(message.size());
-  level2.AppendCrc();
-  Level1Frame level1;
-  level1.Encode(level2);
-  return Bytes(level1.Data(), level1.Data() + level1.length);
-}
-
 // The radio's answer to a WriteFlash request: its acknowledgement and its confirmation together.
 inline Bytes AcknowledgeAndConfirm() {
-  Bytes answer = LineFrame({});
-  const Bytes confirm = LineFrame({0x18, 0x12, 0x00});
+  Bytes answer = test::Wire({});
+  const Bytes confirm = test::Wire({0x18, 0x12, 0x00});
   answer.insert(answer.end(), confirm.begin(), confirm.end());
   return answer;
 }

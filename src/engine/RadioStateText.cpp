@@ -52,10 +52,10 @@ std::string UpdateEngine::FailureAdvice() const {
     return "The recovery file " + RecoveryPath() + " could not be written (" + SystemErrorText(recoveryWriteError_) +
            "): start the updater in a folder you may write to, then update the radio again. " + DescribeRadio();
   const RadioCondition& condition = link_.Condition();
-  const bool atStart = condition.mode == RadioCondition::Mode::Untouched ||
-                       condition.mode == RadioCondition::Mode::ConsoleAt9600;
   // A port that never opened reached no radio: its reason is all there is to say.
   if (!condition.portOpened) return "Nothing was sent to the radio.";
+  const bool atStart = condition.mode == RadioCondition::Mode::Untouched ||
+                       condition.mode == RadioCondition::Mode::ConsoleAt9600;
   // A radio that an earlier, stopped update left running its FLASH code at a raised rate answers
   // neither the console nor 9600 baud until it is powered again.
   if (atStart && !radioAnswered_)

@@ -33,8 +33,10 @@ bool RadioLink::OpenComms(const std::string& deviceName, uint32_t baudRate) {
     open_ = false;
   }
   const bool result = Observed("open", deviceName, baudRate, [&] { return Port().Open(deviceName, baudRate); });
-  if (result) open_ = true;
-  if (result) condition_.portOpened = true;
+  if (result) {
+    open_ = true;
+    condition_.portOpened = true;
+  }
   return result;
 }
 
